@@ -1,0 +1,53 @@
+// Backend: one database client behind the statement layer.
+//
+// The embedded SQLite database is the default backend; an Oracle client can
+// be added as a second implementation without touching a statement function.
+// A backend object is one open session. It reports every outcome as a
+// SqlStatus and keeps the database's message text of the last failure.
+//
+// Contract shared by all backends:
+//  - inputs bind one host variable per placeholder occurrence, in text order;
+//  - outputs are copied into their host variables; a NULL leaves a host
+//    variable unchanged (a select-into output written without an indicator
+//    placeholder fails with -1405 instead);
+//  - a cursor is identified by its statement text: at most one open cursor
+//    per text, opened with inputs, fetched one row per call, closed;
+//  - work becomes permanent at commit(); a failed statement undoes only
+//    itself.
+#ifndef RAVLEN_DB_BACKEND_H_
+#define RAVLEN_DB_BACKEND_H_
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "db/host_var.h"
+#include "db/sql_text.h"
+#include "db/status.h"
+
+namespace ravlen {
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+
+  virtual SqlStatus execute(SqlText text, HostVars in) = 0;
+  virtual SqlStatus executeImmediate(std::string_view text) = 0;
+  virtual SqlStatus selectInto(SqlText text, HostVars in, HostVars out) = 0;
+  virtual SqlStatus openCursor(SqlText text, HostVars in) = 0;
+  virtual SqlStatus fetch(SqlText text, HostVars out) = 0;
+  virtual SqlStatus closeCursor(SqlText text) = 0;
+  virtual SqlStatus commit() = 0;
+  virtual const std::string& lastError() const = 0;
+};
+
+// Opens a session for an Oracle-form connect text "user/password@service".
+// The service "sqlite:DIR" selects the embedded database; any other service
+// needs a client this build does not have and fails with -12154. On failure
+// the result is null, *status holds the reason and *message its text.
+std::unique_ptr<Backend> openBackend(std::string_view connectText,
+                                     SqlStatus* status, std::string* message);
+
+}  // namespace ravlen
+
+#endif  // RAVLEN_DB_BACKEND_H_

@@ -1,0 +1,78 @@
+// Host variables: the program's side of a statement's placeholders.
+//
+// A statement text names its inputs ":b0", ":b1", ... and the statement
+// layer binds one HostVar per occurrence, in text order: a placeholder used
+// twice is passed twice. Outputs (select-into targets, fetched columns) are
+// HostVars too, one per output column in order.
+//
+// Kinds:
+//  - text(n): a FixedText<n>; as input an empty text binds as NULL; as output
+//    the column is stored with its terminator and cut to n characters;
+//  - int: a 32-bit signed integer;
+//  - double: a 64-bit floating-point number.
+// A NULL output column leaves its host variable unchanged.
+#ifndef RAVLEN_DB_HOST_VAR_H_
+#define RAVLEN_DB_HOST_VAR_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <span>
+
+#include "db/fixed_text.h"
+
+namespace ravlen {
+
+enum class HostKind : uint8_t { kText, kInt, kDouble };
+
+struct HostVar {
+  HostKind kind;
+  void* address;
+  uint32_t bufferSize;  // text: capacity plus terminator; else sizeof
+};
+
+template <size_t N>
+HostVar hostVar(FixedText<N>& text) {
+  return {HostKind::kText, text.data(), static_cast<uint32_t>(N + 1)};
+}
+// Inputs are never written; the const overloads exist for them alone.
+template <size_t N>
+HostVar hostVar(const FixedText<N>& text) {
+  return hostVar(const_cast<FixedText<N>&>(text));
+}
+inline HostVar hostVar(int32_t& value) {
+  return {HostKind::kInt, &value, sizeof value};
+}
+inline HostVar hostVar(const int32_t& value) {
+  return hostVar(const_cast<int32_t&>(value));
+}
+inline HostVar hostVar(double& value) {
+  return {HostKind::kDouble, &value, sizeof value};
+}
+inline HostVar hostVar(const double& value) {
+  return hostVar(const_cast<double&>(value));
+}
+
+// A borrowed list of host variables, built from a braced list at the call
+// (valid for the duration of that call) or from a longer-lived array.
+class HostVars {
+ public:
+  HostVars() = default;
+  HostVars(std::initializer_list<HostVar> list)
+      : vars_(list.begin(), list.size()) {}
+  HostVars(std::span<const HostVar> vars) : vars_(vars) {}
+  template <size_t K>
+  HostVars(const HostVar (&vars)[K]) : vars_(vars, K) {}
+
+  size_t size() const { return vars_.size(); }
+  const HostVar& operator[](size_t i) const { return vars_[i]; }
+  auto begin() const { return vars_.begin(); }
+  auto end() const { return vars_.end(); }
+
+ private:
+  std::span<const HostVar> vars_;
+};
+
+}  // namespace ravlen
+
+#endif  // RAVLEN_DB_HOST_VAR_H_

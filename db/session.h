@@ -1,0 +1,50 @@
+// Session: the program's one database session and the statement layer that
+// every statement function uses.
+//
+// There is one session per process (session()). Before connect() succeeds,
+// and after disconnect(), every operation fails with -3114 (not connected).
+// A statement function binds its host variables, calls one of these
+// operations and returns the status; it never sees the database client.
+#ifndef RAVLEN_DB_SESSION_H_
+#define RAVLEN_DB_SESSION_H_
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "db/backend.h"
+
+namespace ravlen {
+
+class Session {
+ public:
+  // Connects with "user/password@service"; replaces any earlier connection.
+  SqlStatus connect(std::string_view connectText);
+  // Ends the connection without commit (uncommitted work is rolled back).
+  void disconnect();
+  bool connected() const { return backend_ != nullptr; }
+
+  SqlStatus execute(SqlText text, HostVars in = {});
+  // Prepares a text built at run time and executes it once.
+  SqlStatus executeImmediate(std::string_view text);
+  SqlStatus selectInto(SqlText text, HostVars in, HostVars out);
+  SqlStatus openCursor(SqlText text, HostVars in = {});
+  SqlStatus fetch(SqlText text, HostVars out);
+  SqlStatus closeCursor(SqlText text);
+  SqlStatus commit();
+  // The database's message of the last failure ("" when none).
+  const std::string& lastError() const;
+
+ private:
+  SqlStatus notConnected();
+
+  std::unique_ptr<Backend> backend_;
+  std::string connectError_;
+};
+
+// The process's session.
+Session& session();
+
+}  // namespace ravlen
+
+#endif  // RAVLEN_DB_SESSION_H_

@@ -1,0 +1,255 @@
+#include "db/sqlite/oracle_dates.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+namespace ravlen {
+namespace {
+
+// Julian day number of 1970-01-01 00:00.
+constexpr double kUnixEpochJulian = 2440587.5;
+
+int64_t floorDiv(int64_t a, int64_t b) {
+  int64_t q = a / b;
+  return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
+}
+
+// Days since 1970-01-01 of a proleptic Gregorian date.
+int64_t daysFromCivil(int64_t y, int m, int d) {
+  y -= m <= 2;
+  int64_t era = floorDiv(y, 400);
+  int64_t yoe = y - era * 400;
+  int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+void civilFromDays(int64_t z, CivilTime* t) {
+  z += 719468;
+  int64_t era = floorDiv(z, 146097);
+  int64_t doe = z - era * 146097;
+  int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  int64_t mp = (5 * doy + 2) / 153;
+  t->day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  t->month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  t->year = static_cast<int>(era * 400 + yoe + (t->month <= 2));
+}
+
+bool isLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (size_t i = 0; i < prefix.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
+      return false;
+  }
+  return true;
+}
+
+enum class Element { kYear, kMonth, kDay, kHour24, kHour12, kMinute, kSecond,
+                     kNone };
+
+struct ElementSpec {
+  std::string_view name;
+  Element element;
+  int width;
+};
+
+// Longest names first, so that "hh24" wins over "hh" and "mi" is not "mm".
+constexpr ElementSpec kElements[] = {
+    {"yyyy", Element::kYear, 4},   {"hh24", Element::kHour24, 2},
+    {"hh", Element::kHour12, 2},   {"mm", Element::kMonth, 2},
+    {"dd", Element::kDay, 2},      {"mi", Element::kMinute, 2},
+    {"ss", Element::kSecond, 2},
+};
+
+const ElementSpec* elementAt(std::string_view format) {
+  for (const ElementSpec& spec : kElements) {
+    if (startsWithNoCase(format, spec.name)) return &spec;
+  }
+  return nullptr;
+}
+
+int* fieldOf(CivilTime& t, Element e) {
+  switch (e) {
+    case Element::kYear: return &t.year;
+    case Element::kMonth: return &t.month;
+    case Element::kDay: return &t.day;
+    case Element::kHour24:
+    case Element::kHour12: return &t.hour;
+    case Element::kMinute: return &t.minute;
+    case Element::kSecond: return &t.second;
+    case Element::kNone: break;
+  }
+  return nullptr;
+}
+
+std::string checkCivil(const CivilTime& t, bool hasYear) {
+  if (!hasYear || t.year == 0)
+    return "ORA-01841: (full) year must be between -4713 and +9999, and not be 0";
+  if (t.month < 1 || t.month > 12) return "ORA-01843: not a valid month";
+  if (t.day < 1 || t.day > daysInMonth(t.year, t.month))
+    return "ORA-01847: day of month must be between 1 and last day of month";
+  if (t.hour > 23) return "ORA-01850: hour must be between 0 and 23";
+  if (t.minute > 59) return "ORA-01851: minutes must be between 0 and 59";
+  if (t.second > 59) return "ORA-01852: seconds must be between 0 and 59";
+  return "";
+}
+
+// Reads up to `width` digits of `text` at *pos; false when there is none.
+bool readNumber(std::string_view text, size_t* pos, int width, int* value) {
+  int digits = 0;
+  *value = 0;
+  while (*pos < text.size() && digits < width &&
+         std::isdigit(static_cast<unsigned char>(text[*pos]))) {
+    *value = *value * 10 + (text[*pos] - '0');
+    ++*pos;
+    ++digits;
+  }
+  return digits > 0;
+}
+
+// A literal of the format ("quoted" or one character) against the text.
+bool matchLiteral(std::string_view format, size_t* f, std::string_view text,
+                  size_t* pos) {
+  std::string_view literal = format.substr(*f, 1);
+  if (format[*f] == '"') {
+    size_t close = format.find('"', *f + 1);
+    if (close == std::string_view::npos) close = format.size();
+    literal = format.substr(*f + 1, close - *f - 1);
+    *f = close + 1;
+  } else {
+    *f += 1;
+  }
+  if (std::isalnum(static_cast<unsigned char>(literal.empty() ? ' '
+                                                              : literal[0])) &&
+      format[*f - 1] != '"')
+    return false;  // a letter that is no format element
+  if (text.substr(*pos, literal.size()) != literal) return false;
+  *pos += literal.size();
+  return true;
+}
+
+}  // namespace
+
+int daysInMonth(int year, int month) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30,
+                                  31, 31, 30, 31, 30, 31};
+  if (month == 2 && isLeap(year)) return 29;
+  return kDays[month - 1];
+}
+
+double julianFromCivil(const CivilTime& t) {
+  double days = static_cast<double>(daysFromCivil(t.year, t.month, t.day));
+  double seconds = t.hour * 3600.0 + t.minute * 60.0 + t.second;
+  return kUnixEpochJulian + days + seconds / 86400.0;
+}
+
+CivilTime civilFromJulian(double julian) {
+  int64_t seconds = std::llround((julian - kUnixEpochJulian) * 86400.0);
+  int64_t days = floorDiv(seconds, 86400);
+  int64_t secondOfDay = seconds - days * 86400;
+  CivilTime t;
+  civilFromDays(days, &t);
+  t.hour = static_cast<int>(secondOfDay / 3600);
+  t.minute = static_cast<int>(secondOfDay / 60 % 60);
+  t.second = static_cast<int>(secondOfDay % 60);
+  return t;
+}
+
+DateResult oracleToDate(std::string_view text, std::string_view format) {
+  DateResult result;
+  CivilTime t;
+  bool hasYear = false;
+  size_t pos = 0, f = 0;
+  while (f < format.size()) {
+    const ElementSpec* spec = elementAt(format.substr(f));
+    if (spec == nullptr) {
+      if (!matchLiteral(format, &f, text, &pos)) {
+        result.error = "ORA-01861: literal does not match format string";
+        return result;
+      }
+      continue;
+    }
+    if (!readNumber(text, &pos, spec->width, fieldOf(t, spec->element))) {
+      result.error = "ORA-01858: a non-numeric character was found where a "
+                     "numeric was expected";
+      return result;
+    }
+    hasYear |= spec->element == Element::kYear;
+    f += spec->name.size();
+  }
+  if (pos != text.size()) {
+    result.error = "ORA-01830: date format picture ends before converting "
+                   "entire input string";
+    return result;
+  }
+  result.error = checkCivil(t, hasYear);
+  if (!result.error.empty()) return result;
+  result.ok = true;
+  result.julian = julianFromCivil(t);
+  return result;
+}
+
+TextResult oracleToChar(double julian, std::string_view format) {
+  TextResult result;
+  if (!std::isfinite(julian) || julian < 0 || julian > 5373484.5) {
+    result.error = "ORA-01841: (full) year must be between -4713 and +9999, "
+                   "and not be 0";
+    return result;
+  }
+  CivilTime t = civilFromJulian(julian);
+  char digits[16];
+  size_t f = 0;
+  while (f < format.size()) {
+    const ElementSpec* spec = elementAt(format.substr(f));
+    if (spec != nullptr) {
+      int value = *fieldOf(t, spec->element);
+      if (spec->element == Element::kHour12) value = (value + 11) % 12 + 1;
+      std::snprintf(digits, sizeof digits, "%0*d", spec->width, value);
+      result.text += digits;
+      f += spec->name.size();
+    } else if (format[f] == '"') {
+      size_t close = format.find('"', f + 1);
+      if (close == std::string_view::npos) close = format.size();
+      result.text += format.substr(f + 1, close - f - 1);
+      f = close + 1;
+    } else if (std::isalnum(static_cast<unsigned char>(format[f]))) {
+      result.error = "ORA-01821: date format not recognized";
+      return result;
+    } else {
+      result.text += format[f++];
+    }
+  }
+  result.ok = true;
+  return result;
+}
+
+double oracleTrunc(double julian) { return std::floor(julian - 0.5) + 0.5; }
+
+double oracleAddMonths(double julian, int64_t months) {
+  double midnight = oracleTrunc(julian);
+  double timeOfDay = julian - midnight;
+  CivilTime t = civilFromJulian(midnight);
+  int64_t index = static_cast<int64_t>(t.year) * 12 + (t.month - 1) + months;
+  bool lastDay = t.day == daysInMonth(t.year, t.month);
+  t.year = static_cast<int>(floorDiv(index, 12));
+  t.month = static_cast<int>(index - floorDiv(index, 12) * 12) + 1;
+  int last = daysInMonth(t.year, t.month);
+  if (lastDay || t.day > last) t.day = last;
+  return julianFromCivil(t) + timeOfDay;
+}
+
+double julianNowLocal() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  CivilTime t{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+              local.tm_hour, local.tm_min, local.tm_sec};
+  return julianFromCivil(t);
+}
+
+}  // namespace ravlen

@@ -1,0 +1,394 @@
+#include "db/sqlite/sqlite_backend.h"
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <vector>
+
+#include "db/sqlite/dialect.h"
+#include "db/sqlite/oracle_dates.h"
+
+namespace ravlen {
+namespace fs = std::filesystem;
+
+namespace {
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) ==
+                  std::toupper(static_cast<unsigned char>(y));
+         });
+}
+
+std::string upper(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return out;
+}
+
+// Schema names of the files DIR/<NAME>.db, sorted.
+std::vector<std::string> schemaFiles(const std::string& dir) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(dir, ec)) {
+    const fs::path& path = entry.path();
+    std::string stem = path.stem().string();
+    if (path.extension() != ".db" || !isPlainIdentifier(stem)) continue;
+    if (equalsNoCase(stem, "main") || equalsNoCase(stem, "temp")) continue;
+    if (!entry.is_regular_file(ec)) continue;
+    names.push_back(stem);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The number of an "ORA-nnnnn" message, 0 when the message has none.
+int32_t oracleNumber(const char* message) {
+  if (message == nullptr || std::strncmp(message, "ORA-", 4) != 0) return 0;
+  return static_cast<int32_t>(std::strtol(message + 4, nullptr, 10));
+}
+
+}  // namespace
+
+SqlStatus statusFromSqlite(int extendedCode, const char* message) {
+  if (int32_t n = oracleNumber(message)) return SqlStatus(-n);
+  switch (extendedCode) {
+    case SQLITE_CONSTRAINT_UNIQUE:
+    case SQLITE_CONSTRAINT_PRIMARYKEY:
+      return sqlstatus::kUniqueKey;
+    case SQLITE_CONSTRAINT_NOTNULL:
+      return sqlstatus::kNotNull;
+  }
+  std::string_view text = message ? message : "";
+  if (text.starts_with("no such table")) return sqlstatus::kNoTable;
+  if (text.starts_with("no such column")) return sqlstatus::kNoColumn;
+  return SqlStatus(sqlstatus::kEmbeddedBase - (extendedCode & 0xff));
+}
+
+std::unique_ptr<SqliteBackend> SqliteBackend::open(const std::string& dir,
+                                                   SqlStatus* status,
+                                                   std::string* message) {
+  std::error_code ec;
+  if (dir.empty() || !fs::is_directory(dir, ec) ||
+      access(dir.c_str(), R_OK | X_OK) != 0) {
+    *status = SqlStatus(-1034);
+    *message = "ORA-01034: embedded database directory not found: " + dir;
+    return nullptr;
+  }
+  std::unique_ptr<SqliteBackend> backend(new SqliteBackend(dir));
+  *status = backend->connectTo(":memory:");
+  if (!status->ok()) {
+    *message = backend->lastError_;
+    return nullptr;
+  }
+  return backend;
+}
+
+SqliteBackend::~SqliteBackend() { closeConnection(); }
+
+void SqliteBackend::closeConnection() {
+  for (auto& [id, p] : cache_) sqlite3_finalize(p->stmt);
+  cache_.clear();
+  if (db_ != nullptr) sqlite3_close_v2(db_);
+  db_ = nullptr;
+}
+
+SqlStatus SqliteBackend::connectTo(const std::string& mainFile) {
+  closeConnection();
+  int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
+  if (mainFile == ":memory:") flags |= SQLITE_OPEN_CREATE;
+  int rc = sqlite3_open_v2(mainFile.c_str(), &db_, flags, nullptr);
+  if (rc != SQLITE_OK) {
+    SqlStatus status = fail(rc);
+    closeConnection();
+    return status;
+  }
+  sqlite3_extended_result_codes(db_, 1);
+  sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+  sqlite3_limit(db_, SQLITE_LIMIT_ATTACHED, 125);
+  if ((rc = registerDialect(db_)) != SQLITE_OK) return fail(rc);
+  SqlStatus status = exec("create temp view dual as select 'X' as dummy");
+  if (!status.ok()) return status;
+  return attachSchemas();
+}
+
+SqlStatus SqliteBackend::attachSchemas() {
+  for (const std::string& name : schemaFiles(dir_)) {
+    if (equalsNoCase(name, currentSchema_)) continue;
+    std::string sql = "attach database ?1 as \"" + name + "\"";
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr);
+    std::string path = (fs::path(dir_) / (name + ".db")).string();
+    if (rc == SQLITE_OK)
+      rc = sqlite3_bind_text(stmt, 1, path.c_str(), -1, SQLITE_TRANSIENT);
+    if (rc == SQLITE_OK) rc = sqlite3_step(stmt);
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE && rc != SQLITE_OK) return fail(sqlite3_extended_errcode(db_));
+  }
+  return sqlstatus::kOk;
+}
+
+SqlStatus SqliteBackend::setSchema(const std::string& name) {
+  if (!isPlainIdentifier(name))
+    return failWith(SqlStatus(-922), "ORA-00922: missing or invalid option");
+  std::string file = (fs::path(dir_) / (upper(name) + ".db")).string();
+  std::error_code ec;
+  if (!fs::is_regular_file(file, ec))
+    return failWith(sqlstatus::kUnknownSchema,
+                    "ORA-01435: user does not exist: " + name);
+  std::string previous = currentSchema_;
+  currentSchema_ = upper(name);
+  SqlStatus status = connectTo(file);
+  if (!status.ok()) {
+    std::string message = lastError_;
+    currentSchema_ = previous;
+    connectTo(previous.empty()
+                  ? std::string(":memory:")
+                  : (fs::path(dir_) / (previous + ".db")).string());
+    lastError_ = message;
+  }
+  return status;
+}
+
+SqlStatus SqliteBackend::fail(int resultCode) {
+  const char* message = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(resultCode);
+  lastError_ = message ? message : "";
+  return statusFromSqlite(resultCode, lastError_.c_str());
+}
+
+SqlStatus SqliteBackend::failWith(SqlStatus status, std::string message) {
+  lastError_ = std::move(message);
+  return status;
+}
+
+SqlStatus SqliteBackend::exec(const char* sql) {
+  int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+  return rc == SQLITE_OK ? sqlstatus::kOk : fail(sqlite3_extended_errcode(db_));
+}
+
+SqlStatus SqliteBackend::prepare(std::string_view text, Prepared* p) {
+  p->translation = translateStatement(text, currentSchema_);
+  const std::string& sql = p->translation.sql;
+  int rc = sqlite3_prepare_v3(db_, sql.data(), static_cast<int>(sql.size()),
+                              SQLITE_PREPARE_PERSISTENT, &p->stmt, nullptr);
+  if (rc != SQLITE_OK) return fail(sqlite3_extended_errcode(db_));
+  if (p->stmt == nullptr)
+    return failWith(SqlStatus(-900), "ORA-00900: invalid SQL statement");
+  return sqlstatus::kOk;
+}
+
+SqliteBackend::Prepared* SqliteBackend::prepared(SqlText text,
+                                                 SqlStatus* status) {
+  auto it = cache_.find(text.id());
+  if (it != cache_.end()) return it->second.get();
+  auto p = std::make_unique<Prepared>();
+  *status = prepare(text.view(), p.get());
+  if (!status->ok()) return nullptr;
+  return cache_.emplace(text.id(), std::move(p)).first->second.get();
+}
+
+SqlStatus SqliteBackend::bindInputs(Prepared& p, HostVars in) {
+  sqlite3_reset(p.stmt);
+  const Translation& tr = p.translation;
+  if (static_cast<int>(in.size()) != tr.inputCount) {
+    return failWith(SqlStatus(-1008),
+                    "ORA-01008: not all variables bound (" +
+                        std::to_string(in.size()) + " given, " +
+                        std::to_string(tr.inputCount) + " placeholders)");
+  }
+  for (int i = 0; i < tr.inputCount; ++i) {
+    const HostVar& v = in[i];
+    int rc = SQLITE_OK;
+    switch (v.kind) {
+      case HostKind::kText: {
+        const char* text = static_cast<const char*>(v.address);
+        size_t size = strnlen(text, v.bufferSize - 1);
+        rc = size == 0 ? sqlite3_bind_null(p.stmt, i + 1)
+                       : sqlite3_bind_text(p.stmt, i + 1, text,
+                                           static_cast<int>(size),
+                                           SQLITE_TRANSIENT);
+        break;
+      }
+      case HostKind::kInt:
+        rc = sqlite3_bind_int(p.stmt, i + 1, *static_cast<int32_t*>(v.address));
+        break;
+      case HostKind::kDouble:
+        rc = sqlite3_bind_double(p.stmt, i + 1,
+                                 *static_cast<double*>(v.address));
+        break;
+    }
+    if (rc != SQLITE_OK) return fail(rc);
+  }
+  if (tr.sysdateParameter > 0)
+    sqlite3_bind_double(p.stmt, tr.sysdateParameter, julianNowLocal());
+  return sqlstatus::kOk;
+}
+
+// Copies the current row into `out`. `indicators` (select-into only) says
+// which outputs have an indicator; fetched columns always have one.
+SqlStatus SqliteBackend::copyOutputs(Prepared& p, HostVars out,
+                                     const std::vector<bool>* indicators) {
+  int columns = sqlite3_column_count(p.stmt);
+  if (static_cast<int>(out.size()) != columns)
+    return failWith(sqlstatus::kOutputMismatch,
+                    "ORA-01007: variable not in select list");
+  for (int i = 0; i < columns; ++i) {
+    const HostVar& v = out[i];
+    if (sqlite3_column_type(p.stmt, i) == SQLITE_NULL) {
+      if (indicators && !(*indicators)[i])
+        return failWith(sqlstatus::kNullWithoutIndicator,
+                        "ORA-01405: fetched column value is NULL");
+      continue;
+    }
+    switch (v.kind) {
+      case HostKind::kText: {
+        const char* text =
+            reinterpret_cast<const char*>(sqlite3_column_text(p.stmt, i));
+        std::string_view value(text, sqlite3_column_bytes(p.stmt, i));
+        size_t n = utf8CutLength(value, v.bufferSize - 1);
+        char* dest = static_cast<char*>(v.address);
+        std::memcpy(dest, value.data(), n);
+        dest[n] = '\0';
+        break;
+      }
+      case HostKind::kInt: {
+        int64_t value = sqlite3_column_int64(p.stmt, i);
+        if (value < std::numeric_limits<int32_t>::min() ||
+            value > std::numeric_limits<int32_t>::max())
+          return failWith(SqlStatus(-1455),
+                          "ORA-01455: converting column overflows integer "
+                          "datatype");
+        *static_cast<int32_t*>(v.address) = static_cast<int32_t>(value);
+        break;
+      }
+      case HostKind::kDouble:
+        *static_cast<double*>(v.address) = sqlite3_column_double(p.stmt, i);
+        break;
+    }
+  }
+  return sqlstatus::kOk;
+}
+
+SqlStatus SqliteBackend::beginIfNeeded(const Prepared& p) {
+  if (p.translation.kind == StatementKind::kQuery) return sqlstatus::kOk;
+  if (!sqlite3_get_autocommit(db_)) return sqlstatus::kOk;
+  return exec("begin");
+}
+
+// Runs a statement to its end; an insert, update or delete that touches no
+// row reports 1403.
+SqlStatus SqliteBackend::run(Prepared& p) {
+  SqlStatus status = beginIfNeeded(p);
+  if (!status.ok()) return status;
+  int rc;
+  while ((rc = sqlite3_step(p.stmt)) == SQLITE_ROW) {
+  }
+  if (rc != SQLITE_DONE) {
+    status = fail(sqlite3_extended_errcode(db_));
+    sqlite3_reset(p.stmt);
+    return status;
+  }
+  StatementKind kind = p.translation.kind;
+  bool writes = kind == StatementKind::kInsert ||
+                kind == StatementKind::kUpdate || kind == StatementKind::kDelete;
+  sqlite3_reset(p.stmt);
+  if (writes && sqlite3_changes(db_) == 0) return sqlstatus::kNoData;
+  return sqlstatus::kOk;
+}
+
+SqlStatus SqliteBackend::runSelectInto(Prepared& p, HostVars out) {
+  int rc = sqlite3_step(p.stmt);
+  SqlStatus status = sqlstatus::kOk;
+  if (rc == SQLITE_DONE) {
+    status = sqlstatus::kNoData;
+  } else if (rc != SQLITE_ROW) {
+    status = fail(sqlite3_extended_errcode(db_));
+  } else {
+    status = copyOutputs(p, out, &p.translation.outputIndicators);
+    if (status.ok()) {
+      rc = sqlite3_step(p.stmt);
+      if (rc == SQLITE_ROW)
+        status = failWith(sqlstatus::kTooManyRows,
+                          "ORA-01422: exact fetch returns more than requested "
+                          "number of rows");
+      else if (rc != SQLITE_DONE)
+        status = fail(sqlite3_extended_errcode(db_));
+    }
+  }
+  sqlite3_reset(p.stmt);
+  return status;
+}
+
+SqlStatus SqliteBackend::execute(SqlText text, HostVars in) {
+  SqlStatus status;
+  Prepared* p = prepared(text, &status);
+  if (p == nullptr) return status;
+  status = bindInputs(*p, in);
+  return status.ok() ? run(*p) : status;
+}
+
+SqlStatus SqliteBackend::executeImmediate(std::string_view text) {
+  std::string schema;
+  if (parseSetSchema(text, &schema)) return setSchema(schema);
+  Prepared p;
+  SqlStatus status = prepare(text, &p);
+  if (status.ok()) status = bindInputs(p, {});
+  if (status.ok()) status = run(p);
+  sqlite3_finalize(p.stmt);
+  return status;
+}
+
+SqlStatus SqliteBackend::selectInto(SqlText text, HostVars in, HostVars out) {
+  SqlStatus status;
+  Prepared* p = prepared(text, &status);
+  if (p == nullptr) return status;
+  status = bindInputs(*p, in);
+  return status.ok() ? runSelectInto(*p, out) : status;
+}
+
+SqlStatus SqliteBackend::openCursor(SqlText text, HostVars in) {
+  SqlStatus status;
+  Prepared* p = prepared(text, &status);
+  if (p == nullptr) return status;
+  status = bindInputs(*p, in);
+  p->cursorOpen = status.ok();
+  p->exhausted = false;
+  return status;
+}
+
+SqlStatus SqliteBackend::fetch(SqlText text, HostVars out) {
+  auto it = cache_.find(text.id());
+  if (it == cache_.end() || !it->second->cursorOpen)
+    return failWith(SqlStatus(-1001), "ORA-01001: invalid cursor");
+  Prepared& p = *it->second;
+  if (p.exhausted) return sqlstatus::kNoData;
+  int rc = sqlite3_step(p.stmt);
+  if (rc == SQLITE_ROW) return copyOutputs(p, out, nullptr);
+  p.exhausted = true;
+  if (rc == SQLITE_DONE) return sqlstatus::kNoData;
+  SqlStatus status = fail(sqlite3_extended_errcode(db_));
+  sqlite3_reset(p.stmt);
+  return status;
+}
+
+SqlStatus SqliteBackend::closeCursor(SqlText text) {
+  auto it = cache_.find(text.id());
+  if (it == cache_.end() || !it->second->cursorOpen)
+    return failWith(SqlStatus(-1001), "ORA-01001: invalid cursor");
+  sqlite3_reset(it->second->stmt);
+  it->second->cursorOpen = false;
+  return sqlstatus::kOk;
+}
+
+SqlStatus SqliteBackend::commit() {
+  if (sqlite3_get_autocommit(db_)) return sqlstatus::kOk;
+  return exec("commit");
+}
+
+}  // namespace ravlen

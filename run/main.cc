@@ -1,0 +1,3 @@
+#include "run/ravlen.h"
+
+int main(int argc, char** argv) { return ravlen::runRavlen(argc, argv); }

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need from Debian's packages, once.
+# Safe to run again: it installs only what is missing.
+set -euo pipefail
+
+packages=(cmake g++ make libsqlite3-dev sqlite3 libgtest-dev libgmock-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installiere ${missing[*]}"
+  sudo_cmd=""
+  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}"
+fi
