@@ -19,7 +19,7 @@ constexpr SqlText kShiftDate =
 
 #define RAVLEN_BOUNDS_HEAD                                                  \
   "select to_char(min(BakDtm),'yyyymmdd') ,to_char(max(BakDtm),'yyyymmdd') " \
-  "into :b0:b1,:b2:b3  from KalDeron.Zev133Bak where"
+  "into :b0:b1,:b2:b3  from KalDeron.Zev133Bak where "
 
 constexpr SqlText kWeekBounds =
     RAVLEN_BOUNDS_HEAD
