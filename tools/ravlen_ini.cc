@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "settings/cipher.h"
+#include "settings/settings_writer.h"
 
 namespace ravlen {
 namespace {
@@ -32,8 +33,6 @@ constexpr int kExitOk = 0;
 constexpr int kExitWriteFailed = 1;
 constexpr int kExitUsage = 2;
 
-constexpr size_t kMaxClearChars = 96;
-constexpr char kGroupLine[] = ";Datenbank;";
 constexpr int kSchemaSlot = 1;  // index of SCHEMA in WriteRequest
 
 const char kHelp[] =
@@ -84,12 +83,6 @@ bool checkValue(std::string_view value, std::string_view option, size_t limit) {
   return false;
 }
 
-// The enciphered form as stored; an empty value becomes one zero block.
-std::string storedText(std::string_view clear) {
-  if (clear.empty()) return encipherValue(std::string(8, '\0'), kSettingsKey);
-  return encipherValue(clear, kSettingsKey);
-}
-
 bool isEncipheredText(std::string_view text) {
   return text.size() % 16 == 0 &&
          text.find_first_not_of("0123456789ABCDEF") == std::string_view::npos;
@@ -98,7 +91,7 @@ bool isEncipheredText(std::string_view text) {
 int runEncipher(const std::vector<std::string>& args) {
   if (args.size() != 1) return misuse("verschluesseln erwartet genau einen WERT");
   if (!checkValue(args[0], "", kMaxClearChars)) return kExitUsage;
-  std::printf("%s\n", storedText(args[0]).c_str());
+  std::printf("%s\n", storedSettingText(args[0]).c_str());
   return kExitOk;
 }
 
@@ -117,7 +110,6 @@ struct WriteRequest {
   std::string path;
   // NET8, SCHEMA, LOGIN, PASS in file order, and whether each was given.
   const char* option[4] = {"--net8", "--schema", "--login", "--pass"};
-  const char* key[4] = {"NET8", "SCHEMA", "LOGIN", "PASS"};
   std::string value[4];
   bool given[4] = {false, false, false, false};
 };
@@ -158,12 +150,9 @@ int runWrite(const std::vector<std::string>& args) {
     size_t limit = k == kSchemaSlot ? kMaxClearChars - 1 : kMaxClearChars;
     if (!checkValue(request.value[k], request.option[k], limit)) return kExitUsage;
   }
-  request.value[kSchemaSlot] += ' ';  // Ravlen drops the last character of SCHEMA
-  std::string content;
-  for (int k = 0; k < 4; ++k) {
-    content += std::string(kGroupLine) + "\n" + std::to_string(k + 1) + ";" + request.key[k] +
-               ";" + storedText(request.value[k]) + "\n";
-  }
+  ConnectionValues values{request.value[0], request.value[1], request.value[2],
+                          request.value[3]};
+  std::string content = settingsFileText(values);
   if (!writeFile(request.path, content)) {
     std::fprintf(stderr, "ravlen-ini: Datei kann nicht geschrieben werden: %s\n",
                  request.path.c_str());
