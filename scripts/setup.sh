@@ -3,7 +3,7 @@
 # Safe to run again: it installs only what is missing.
 set -euo pipefail
 
-packages=(cmake g++ make libsqlite3-dev sqlite3 libgtest-dev libgmock-dev)
+packages=(cmake g++ make libsqlite3-dev sqlite3 libgtest-dev libgmock-dev faketime)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
