@@ -1,13 +1,34 @@
-// The transfer run that follows start-up: the named-evaluation run when an
-// evaluation name was given, else the standard run. Returns the exit code.
+// The transfer run that follows start-up. A non-empty evaluation name selects
+// the named-evaluation run, an empty one the standard run. Both return exit
+// code 0 once their sequence has ended, whatever failed inside it.
+//
+// Standard run, in this fixed order: the JHS/JHR balance-pair numbers; the
+// booking and personnel stages; the first clear-down (daily balances and
+// time-account rows of the window, codes 1-6 and 7), committed; the
+// daily-balance stage with its time-account bookings; the second clear-down
+// (booking statistics, codes 1-6 and 7), committed; the period roll-up;
+// "Ravlen: Fertig.\n". Progress lines only with the debug flag.
+//
+// Named-evaluation run: period code 7, the evaluation period over the window,
+// the evaluation's mark, commit; no closing message.
 #ifndef RAVLEN_RUN_RUN_SEQUENCE_H_
 #define RAVLEN_RUN_RUN_SEQUENCE_H_
 
+#include <cstdint>
 #include <cstdio>
 
 #include "run/run_parameters.h"
 
 namespace ravlen {
+
+inline constexpr int32_t kZtrEvaluation = 7;
+
+// Values that the standard run reads once and its stages share.
+struct RunState {
+  int32_t jhsPair = 0;  // balance-pair number of the time account "JHS"
+  int32_t jhrPair = 0;  // and of "JHR"
+  int32_t ztr = 0;      // period code of the current level
+};
 
 int runTransfer(const RunParameters& params, std::FILE* out);
 
