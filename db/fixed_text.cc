@@ -1,23 +1,38 @@
 #include "db/fixed_text.h"
 
 namespace ravlen {
+namespace {
+
+bool isContinuation(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// Bytes of the UTF-8 character that `lead` starts; 0 when it starts none.
+size_t sequenceLength(char lead) {
+  unsigned char b = static_cast<unsigned char>(lead);
+  if (b >= 0xC2 && b <= 0xDF) return 2;
+  if (b >= 0xE0 && b <= 0xEF) return 3;
+  if (b >= 0xF0 && b <= 0xF4) return 4;
+  return 0;
+}
+
+}  // namespace
 
 size_t utf8CutLength(std::string_view text, size_t cap) {
   if (text.size() <= cap) return text.size();
   // Step back over continuation bytes (10xxxxxx) to the lead byte of the
-  // sequence that the cut would split; cut before it if it does not fit.
-  size_t cut = cap;
-  size_t back = 0;
-  while (cut > 0 && back < 3 &&
-         (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
-    --cut;
-    ++back;
+  // sequence that the cut would split.
+  size_t lead = cap;
+  while (lead > 0 && cap - lead < 3 && isContinuation(text[lead])) --lead;
+  if (lead == cap) return cap;  // the next byte starts a character
+  // Cut before it only when the bytes form a whole UTF-8 character that
+  // reaches beyond cap; anything else is single-byte text, cut at cap.
+  size_t len = sequenceLength(text[lead]);
+  if (len == 0 || lead + len <= cap || lead + len > text.size()) return cap;
+  for (size_t i = lead + 1; i < lead + len; ++i) {
+    if (!isContinuation(text[i])) return cap;
   }
-  if (back == 0) return cap;  // the next byte starts a character
-  unsigned char lead = static_cast<unsigned char>(text[cut]);
-  size_t len = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
-  if (len == 0) return cap;  // not UTF-8 at all: a plain byte cut
-  return cut + len <= cap ? cut + len : cut;
+  return lead;
 }
 
 }  // namespace ravlen

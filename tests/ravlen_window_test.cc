@@ -36,6 +36,11 @@ class RavlenWindowTest : public ::testing::Test {
     return testing::runProgram(kFaketime, args);
   }
 
+  static constexpr char kDone[] = "Ravlen: Fertig.\n";
+  static std::string debugRun() {
+    return std::string(kBanner) + "Tabelle Zev899Tgb bearbeiten...\n" + kDone;
+  }
+
   static std::string window(const std::string& von, const std::string& bis) {
     return "Ravlen: Uebernahmezeitraum " + von + " bis " + bis + "\n";
   }
@@ -47,7 +52,7 @@ class RavlenWindowTest : public ::testing::Test {
 TEST_F(RavlenWindowTest, RunModes) {
   testing::ProgramResult r = ravlenOn("2024-02-15", {"2"});
   EXPECT_EQ(r.exitStatus, 0);
-  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.out, kDone);
   EXPECT_EQ(r.err, window("20240201", "20240229"));
 
   r = ravlenOn("2024-06-01", {"3"});
@@ -56,9 +61,9 @@ TEST_F(RavlenWindowTest, RunModes) {
   EXPECT_EQ(r.err, window("20240601", "20240601"));
 
   r = ravlenOn("2024-06-01", {"3", "/D"});
-  EXPECT_EQ(r.out, kBanner);
+  EXPECT_EQ(r.out, debugRun());
   r = ravlenOn("2024-06-01", {"3", "x", "/D"});
-  EXPECT_EQ(r.out, "") << "/D counts only as the third argument";
+  EXPECT_EQ(r.out, kDone) << "/D counts only as the third argument";
 }
 
 TEST_F(RavlenWindowTest, DateForm) {
@@ -68,11 +73,11 @@ TEST_F(RavlenWindowTest, DateForm) {
   EXPECT_EQ(r.err, window("20230101", "20241231")) << "31 Dec of next year";
 
   r = ravlenOn("2024-06-01", {"20240101", "/D"});
-  EXPECT_EQ(r.out, kBanner);
+  EXPECT_EQ(r.out, debugRun());
   EXPECT_EQ(r.err, window("20240101", "20240601")) << "BisDatum stays today";
 
   r = ravlenOn("2024-06-01", {"20240101", "20240131", "GEW", "/D"});
-  EXPECT_EQ(r.out, kBanner);
+  EXPECT_EQ(r.out, std::string(kBanner) + "Tabelle Zev898Tgb bearbeiten...\n");
   EXPECT_EQ(r.err, "Ravlen: Uebernahmezeitraum 20240101 bis 20240131, "
                    "Auswertung GEW\n");
 

@@ -117,17 +117,16 @@ bool matchLiteral(std::string_view format, size_t* f, std::string_view text,
                   size_t* pos) {
   std::string_view literal = format.substr(*f, 1);
   if (format[*f] == '"') {
+    // Quoted text up to the closing quote, or to the end as to_char takes it.
     size_t close = format.find('"', *f + 1);
     if (close == std::string_view::npos) close = format.size();
     literal = format.substr(*f + 1, close - *f - 1);
     *f = close + 1;
   } else {
+    if (std::isalnum(static_cast<unsigned char>(literal[0])))
+      return false;  // a letter that is no format element
     *f += 1;
   }
-  if (std::isalnum(static_cast<unsigned char>(literal.empty() ? ' '
-                                                              : literal[0])) &&
-      format[*f - 1] != '"')
-    return false;  // a letter that is no format element
   if (text.substr(*pos, literal.size()) != literal) return false;
   *pos += literal.size();
   return true;
@@ -196,12 +195,16 @@ DateResult oracleToDate(std::string_view text, std::string_view format) {
 
 TextResult oracleToChar(double julian, std::string_view format) {
   TextResult result;
-  if (!std::isfinite(julian) || julian < 0 || julian > 5373484.5) {
+  // The year is checked after rounding to the second: the last instant of
+  // 9999 may round into year 10000.
+  bool inRange = std::isfinite(julian) && julian >= 0 && julian < 5373485.5;
+  CivilTime t;
+  if (inRange) t = civilFromJulian(julian);
+  if (!inRange || t.year > 9999) {
     result.error = "ORA-01841: (full) year must be between -4713 and +9999, "
                    "and not be 0";
     return result;
   }
-  CivilTime t = civilFromJulian(julian);
   char digits[16];
   size_t f = 0;
   while (f < format.size()) {

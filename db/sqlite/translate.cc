@@ -229,18 +229,23 @@ class Emitter {
     return close;
   }
 
-  // One plain column expression, no aggregate, and no clause that the
-  // aggregate rewrite would change.
+  // One plain column expression, no aggregate anywhere in it (not even
+  // inside a function call), and no clause that the aggregate rewrite would
+  // change.
   bool isSimpleScalar(size_t exprBegin, size_t from, size_t close) const {
-    static constexpr std::string_view kBlocking[] = {
+    static constexpr std::string_view kClauses[] = {
         "group", "order", "union", "distinct", "having", "limit",
-        "intersect", "except", "minus", "count", "sum", "min",
-        "max", "avg", "total", "group_concat"};
-    for (std::string_view word : kBlocking) {
+        "intersect", "except", "minus"};
+    static constexpr std::string_view kAggregates[] = {
+        "count", "sum", "min", "max", "avg", "total", "group_concat"};
+    for (std::string_view word : kClauses) {
       if (findTopLevel(tokens_, exprBegin, close, word) != close) return false;
     }
     for (size_t i = exprBegin; i < from; ++i) {
       if (isPunct(tokens_[i], ",")) return false;
+      for (std::string_view word : kAggregates) {
+        if (isWord(tokens_[i], word)) return false;
+      }
     }
     return true;
   }
