@@ -20,16 +20,10 @@ namespace {
 using testing::execSql;
 using testing::TempDir;
 
-std::string localToday() {
-  TimestampText stamp;
-  makeTimestamp(stamp);
-  return stamp.str().substr(0, 8);
-}
-
 class StartUpTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    today_ = localToday();
+    today_ = testing::localToday();
     year_ = std::stoi(today_.substr(0, 4));
     lastDay_ = std::to_string(year_ + 1) + "0630";
     execSql(dir_.file("KALDERON.db"), testing::schemaSql("kalderon.sql"));

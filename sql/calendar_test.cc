@@ -14,12 +14,6 @@ namespace {
 using testing::execSql;
 using testing::TempDir;
 
-std::string todayText() {
-  TimestampText stamp;
-  makeTimestamp(stamp);
-  return stamp.str().substr(0, 8);
-}
-
 class CalendarTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -45,7 +39,7 @@ TEST_F(CalendarTest, TodayAndLastDay) {
   EXPECT_TRUE(readToday(today).noData());
   EXPECT_EQ(today, "untouch");
 
-  std::string now = todayText();
+  std::string now = testing::localToday();
   testing::fillCalendar(kalderon(), "20231201", now);
   ASSERT_TRUE(readToday(today).ok()) << session().lastError();
   EXPECT_EQ(today.str(), now);

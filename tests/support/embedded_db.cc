@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 #include <stdlib.h>
 
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -67,6 +68,15 @@ void createProjectDatabase(const std::string& dir, const std::string& app) {
   execSql((fs::path(dir) / "KALDERON.db").string(), schemaSql("kalderon.sql"));
   execSql((fs::path(dir) / (app + ".db")).string(),
           schemaSql("application.sql"));
+}
+
+std::string localToday() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[16];
+  std::strftime(text, sizeof text, "%Y%m%d", &local);
+  return text;
 }
 
 double julianOf(std::string_view d) {

@@ -45,6 +45,9 @@ void createProjectDatabase(const std::string& dir,
 void fillCalendar(const std::string& kalderonFile, std::string_view from,
                   std::string_view to);
 
+// The local date now as yyyymmdd (the day the database's sysdate sees).
+std::string localToday();
+
 // Julian day number of a yyyymmdd text, as operational DATE columns hold it.
 double julianOf(std::string_view yyyymmdd);
 
