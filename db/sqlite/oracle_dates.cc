@@ -52,23 +52,23 @@ bool startsWithNoCase(std::string_view text, std::string_view prefix) {
 enum class Element { kYear, kMonth, kDay, kHour24, kHour12, kMinute, kSecond,
                      kNone };
 
-struct ElementSpec {
+struct ElementInfo {
   std::string_view name;
   Element element;
   int width;
 };
 
 // Longest names first, so that "hh24" wins over "hh" and "mi" is not "mm".
-constexpr ElementSpec kElements[] = {
+constexpr ElementInfo kElements[] = {
     {"yyyy", Element::kYear, 4},   {"hh24", Element::kHour24, 2},
     {"hh", Element::kHour12, 2},   {"mm", Element::kMonth, 2},
     {"dd", Element::kDay, 2},      {"mi", Element::kMinute, 2},
     {"ss", Element::kSecond, 2},
 };
 
-const ElementSpec* elementAt(std::string_view format) {
-  for (const ElementSpec& spec : kElements) {
-    if (startsWithNoCase(format, spec.name)) return &spec;
+const ElementInfo* elementAt(std::string_view format) {
+  for (const ElementInfo& info : kElements) {
+    if (startsWithNoCase(format, info.name)) return &info;
   }
   return nullptr;
 }
@@ -165,21 +165,21 @@ DateResult oracleToDate(std::string_view text, std::string_view format) {
   bool hasYear = false;
   size_t pos = 0, f = 0;
   while (f < format.size()) {
-    const ElementSpec* spec = elementAt(format.substr(f));
-    if (spec == nullptr) {
+    const ElementInfo* info = elementAt(format.substr(f));
+    if (info == nullptr) {
       if (!matchLiteral(format, &f, text, &pos)) {
         result.error = "ORA-01861: literal does not match format string";
         return result;
       }
       continue;
     }
-    if (!readNumber(text, &pos, spec->width, fieldOf(t, spec->element))) {
+    if (!readNumber(text, &pos, info->width, fieldOf(t, info->element))) {
       result.error = "ORA-01858: a non-numeric character was found where a "
                      "numeric was expected";
       return result;
     }
-    hasYear |= spec->element == Element::kYear;
-    f += spec->name.size();
+    hasYear |= info->element == Element::kYear;
+    f += info->name.size();
   }
   if (pos != text.size()) {
     result.error = "ORA-01830: date format picture ends before converting "
@@ -208,13 +208,13 @@ TextResult oracleToChar(double julian, std::string_view format) {
   char digits[16];
   size_t f = 0;
   while (f < format.size()) {
-    const ElementSpec* spec = elementAt(format.substr(f));
-    if (spec != nullptr) {
-      int value = *fieldOf(t, spec->element);
-      if (spec->element == Element::kHour12) value = (value + 11) % 12 + 1;
-      std::snprintf(digits, sizeof digits, "%0*d", spec->width, value);
+    const ElementInfo* info = elementAt(format.substr(f));
+    if (info != nullptr) {
+      int value = *fieldOf(t, info->element);
+      if (info->element == Element::kHour12) value = (value + 11) % 12 + 1;
+      std::snprintf(digits, sizeof digits, "%0*d", info->width, value);
       result.text += digits;
-      f += spec->name.size();
+      f += info->name.size();
     } else if (format[f] == '"') {
       size_t close = format.find('"', f + 1);
       if (close == std::string_view::npos) close = format.size();
