@@ -19,16 +19,6 @@ bool isWordChar(char c) {
          c == '#';
 }
 
-bool equalsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
-
 // Length of the quoted run that starts at text[0] (== quote); a doubled
 // quote inside stays in the run. An unterminated run takes the rest.
 size_t quotedLength(std::string_view text, char quote) {
@@ -288,6 +278,16 @@ bool mentionsSysdate(const std::vector<Token>& tokens) {
 }
 
 }  // namespace
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  }
+  return true;
+}
 
 Translation translateStatement(std::string_view text,
                                std::string_view currentSchema) {

@@ -47,6 +47,9 @@ Translation translateStatement(std::string_view text,
 // still be empty or not an identifier.
 bool parseSetSchema(std::string_view text, std::string* name);
 
+// Names compare case-insensitively (ASCII letters), as schema names do.
+bool equalsNoCase(std::string_view a, std::string_view b);
+
 // An unquoted identifier: a letter, then letters, digits, "_", "$", "#";
 // at most 128 characters.
 bool isPlainIdentifier(std::string_view name);
