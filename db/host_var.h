@@ -10,7 +10,10 @@
 //    the column is stored with its terminator and cut to n characters;
 //  - int: a 32-bit signed integer;
 //  - double: a 64-bit floating-point number.
-// A NULL output column leaves its host variable unchanged.
+// A NULL output column leaves its host variable unchanged. An output may
+// carry an indicator (withIndicator): the statement layer sets it to -1 when
+// the column was NULL and to 0 when it delivered a value; the rare caller
+// that must tell a NULL from a value reads it.
 #ifndef RAVLEN_DB_HOST_VAR_H_
 #define RAVLEN_DB_HOST_VAR_H_
 
@@ -29,6 +32,7 @@ struct HostVar {
   HostKind kind;
   void* address;
   uint32_t bufferSize;  // text: capacity plus terminator; else sizeof
+  int16_t* indicator = nullptr;
 };
 
 template <size_t N>
@@ -51,6 +55,13 @@ inline HostVar hostVar(double& value) {
 }
 inline HostVar hostVar(const double& value) {
   return hostVar(const_cast<double&>(value));
+}
+
+// The output `var` with an indicator that records whether its column was
+// NULL (-1) or not (0).
+inline HostVar withIndicator(HostVar var, int16_t& indicator) {
+  var.indicator = &indicator;
+  return var;
 }
 
 // A borrowed list of host variables, built from a braced list at the call

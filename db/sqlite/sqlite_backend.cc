@@ -232,12 +232,12 @@ SqlStatus SqliteBackend::copyOutputs(Prepared& p, HostVars out,
                     "ORA-01007: variable not in select list");
   for (int i = 0; i < columns; ++i) {
     const HostVar& v = out[i];
-    if (sqlite3_column_type(p.stmt, i) == SQLITE_NULL) {
-      if (indicators && !(*indicators)[i])
-        return failWith(sqlstatus::kNullWithoutIndicator,
-                        "ORA-01405: fetched column value is NULL");
-      continue;
-    }
+    bool isNull = sqlite3_column_type(p.stmt, i) == SQLITE_NULL;
+    if (isNull && indicators && !(*indicators)[i])
+      return failWith(sqlstatus::kNullWithoutIndicator,
+                      "ORA-01405: fetched column value is NULL");
+    if (v.indicator) *v.indicator = isNull ? -1 : 0;
+    if (isNull) continue;
     switch (v.kind) {
       case HostKind::kText: {
         const char* text =

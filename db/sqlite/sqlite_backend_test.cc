@@ -64,6 +64,25 @@ TEST_F(EmbeddedSessionTest, SelectIntoMixesHostKindsAndKeepsNullOutputs) {
       << "name<>'eins' excludes row 1";
 }
 
+TEST_F(EmbeddedSessionTest, IndicatorTellsNullFromValue) {
+  static constexpr SqlText kSelect =
+      "select amount ,note into :b0:b1,:b2:b3  from Item where id=:b4";
+  double amount = -7;
+  FixedText<20> note;
+  int16_t amountInd = 5, noteInd = 5;
+  int32_t id = 2;
+  ASSERT_TRUE(session()
+                  .selectInto(kSelect, {hostVar(id)},
+                              {withIndicator(hostVar(amount), amountInd),
+                               withIndicator(hostVar(note), noteInd)})
+                  .ok())
+      << session().lastError();
+  EXPECT_EQ(amountInd, -1);
+  EXPECT_EQ(amount, -7);
+  EXPECT_EQ(noteInd, 0);
+  EXPECT_EQ(note, "x");
+}
+
 TEST_F(EmbeddedSessionTest, RepeatedPlaceholdersBindOnePerOccurrence) {
   static constexpr SqlText kUpdate =
       "update Item set note=:b0 ,name=:b1 where (id=:b2 and name<>:b1)";
