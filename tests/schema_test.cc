@@ -651,7 +651,7 @@ std::vector<StatementCase> programStatements() {
        ""},
       {"lookupJav",
        "select JavJaz into :b0:b1  from Zev332Jav where ((JavPnr=:b2 and "
-       "JavBeg<=to_date(:b3,'yyyymmdd')) and JavEnd>=to_date(:b4,'yyyymmdd'))",
+       "JavBeg<=to_date(:b3,'yyyymmdd')) and JavEnd>=to_date(:b3,'yyyymmdd'))",
        ""},
       {"writeTgb insert",
        "insert into Zev899Tgb (" + tgbColumns + ",TgbDat) values (" +
