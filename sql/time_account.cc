@@ -1,5 +1,7 @@
 #include "sql/time_account.h"
 
+#include "db/session.h"
+#include "sql/calendar.h"
 #include "sql/window_delete.h"
 
 namespace ravlen {
@@ -12,6 +14,188 @@ constexpr SqlText kDeleteZkbEvaluation =
     "delete  from Zev898Zkb  where ((ZkbDtm>=:b0 and ZkbDtm<=:b1) and "
     "ZkbZtr=:b2)";
 
+constexpr SqlText kZkbSource =
+    "select ZkbPnr ,ZkbZtr ,to_char(ZkbDtm,'yyyymmdd') ,ZkbKst ,ZkbKtr ,ZkbKrt "
+    ",ZkbZkt ,ZkbStd ,ZkbTge ,ZkbStg ,ZkbSto ,ZkbBem  from ZEV331ZKB where "
+    "((ZKBPNR=:b0 and ZkbZtr=:b1) and ZkbDtm=to_date(:b2,'yyyymmdd'))";
+
+constexpr SqlText kLookupTgbPeriodEnd =
+    "select to_char((min(TgbDtm)-1),'yyyymmdd') into :b0:b1  from Zev320Tgb "
+    "where ((TgbPnr=:b2 and TgbZtr=:b3) and to_char(TgbDtm,'yyyymmdd')>:b4)";
+
+constexpr SqlText kCountDayZkb =
+    "select count(*)  into :b0:b1  from Zev331Zkb where (((((((ZkbPnr=:b2 and "
+    "ZkbZtr=1) and ZkbDtm>=to_date(:b3,'yyyymmdd')) and "
+    "ZkbDtm<=to_date(:b4,'yyyymmdd')) and ZkbZkt=:b5) and ZkbKst=:b6) and "
+    "ZkbKrt=:b7) and ZkbKtr=:b8)";
+
+constexpr SqlText kUpdateZkb =
+    "update Zev899Zkb  set ZkbStd=:b0,ZkbTge=:b1,ZkbStg=:b2,ZkbSto=:b3,"
+    "ZkbBem=:b4,ZkbNum=:b5,ZkbAnz=:b6,ZtgVra=:b7,ZtgAkr=:b8,ZtgAbt=:b9,"
+    "ZtgKst=:b10,ZtgKtr=:b11,ZtgKrt=:b12,ZtgAgr=:b13,ZtgBsd=:b14,ZtgTtp=:b15,"
+    "ZkbDat=:b16 where ((((((ZkbPnr=:b17 and ZkbZtr=:b18) and ZkbDtm=:b19) "
+    "and ZkbKst=:b20) and ZkbKtr=:b21) and ZkbKrt=:b22) and ZkbZkt=:b23)";
+
+constexpr SqlText kInsertZkb =
+    "insert into Zev899Zkb (ZkbPnr,ZkbZtr,ZkbDtm,ZkbKst,ZkbKtr,ZkbKrt,ZkbZkt,"
+    "ZkbStd,ZkbTge,ZkbStg,ZkbSto,ZkbBem,ZkbNum,ZkbAnz,ZtgVra,ZtgAkr,ZtgAbt,"
+    "ZtgKst,ZtgKtr,ZtgKrt,ZtgAgr,ZtgBsd,ZtgTtp,ZkbDat) values (:b0,:b1,:b2,"
+    ":b3,:b4,:b5,:b6,:b7,:b8,:b9,:b10,:b11,:b12,:b13,:b14,:b15,:b16,:b17,:b18,"
+    ":b19,:b20,:b21,:b22,:b23)";
+
+constexpr SqlText kUpdateZkbEvaluation =
+    "update Zev898Zkb  set ZkbStd=:b0,ZkbTge=:b1,ZkbStg=:b2,ZkbSto=:b3,"
+    "ZkbBem=:b4,ZkbNum=:b5,ZkbAnz=:b6,ZtgVra=:b7,ZtgAkr=:b8,ZtgAbt=:b9,"
+    "ZtgKst=:b10,ZtgKtr=:b11,ZtgKrt=:b12,ZtgAgr=:b13,ZtgBsd=:b14,ZtgTtp=:b15,"
+    "ZkbDat=:b16 where ((((((((TgbDwh=:b17 and ZkbPnr=:b18) and ZkbZtr=:b19) "
+    "and ZkbDtm=:b20) and ZkbKst=:b21) and ZkbKtr=:b22) and ZkbKrt=:b23) and "
+    "ZkbZkt=:b24) and DwhBis=:b25)";
+
+constexpr SqlText kInsertZkbEvaluation =
+    "insert into Zev898Zkb (ZkbPnr,ZkbZtr,ZkbDtm,ZkbKst,ZkbKtr,ZkbKrt,ZkbZkt,"
+    "ZkbStd,ZkbTge,ZkbStg,ZkbSto,ZkbBem,ZkbNum,ZkbAnz,ZtgVra,ZtgAkr,ZtgAbt,"
+    "ZtgKst,ZtgKtr,ZtgKrt,ZtgAgr,ZtgBsd,ZtgTtp,TgbDwh,DwhBis,ZkbDat) values "
+    "(:b0,:b1,:b2,:b3,:b4,:b5,:b6,:b7,:b8,:b9,:b10,:b11,:b12,:b13,:b14,:b15,"
+    ":b16,:b17,:b18,:b19,:b20,:b21,:b22,:b23,:b24,:b25)";
+
+constexpr SqlText kZkbSum =
+    "select ZkbPnr ,ZkbZkt ,ZkbKst ,ZkbKtr ,ZkbKrt ,ZtgVra ,ZtgAkr ,ZtgAbt "
+    ",ZtgKst ,ZtgKtr ,ZtgKrt ,ZtgAgr ,ZtgBsd ,ZtgTtp ,sum(ZkbStd) ,sum(ZkbSto) "
+    ",sum(ZkbTge) ,sum(ZkbStg) ,sum(ZkbAnz)  from Zev899Zkb where ((ZkbZtr=:b0 "
+    "and ZkbDtm>=:b1) and ZkbDtm<=:b2) group by ZkbPnr,ZkbZkt,ZkbKst,ZkbKtr,"
+    "ZkbKrt,ZtgVra,ZtgAkr,ZtgAbt,ZtgKst,ZtgKtr,ZtgKrt,ZtgAgr,ZtgBsd,ZtgTtp";
+
+// Bind copies of the source cursor: its key and the booking being fetched.
+// The caller's record sees a booking only once it was fetched whole.
+PersonKey sourcePnr;
+int32_t sourceZtr = 0;
+DateText sourceDay;
+ZkbRecord sourceRow;
+
+// The record of the transfer loop, reused for every booking.
+ZkbRecord bookingRow;
+
+// Bind copies of the next-row lookup and of the day count.
+FixedText<8> periodPnr;
+int32_t periodZtr = 0;
+DateText periodDay;
+ZkbRecord countRow;
+DateText countLast;
+
+// Bind copies of the writers; the timestamp is taken anew for every write.
+ZkbRecord writeRow;
+TimestampText writeStamp;
+DateText writeEnd;
+EvaluationName writeName;
+
+// Bind copies of the sum cursor.
+int32_t sumZtr = 0;
+DateText sumFirst, sumLast;
+ZkbRecord sumRow;
+
+HostVars zkbSourceOutputs() {
+  static const HostVar kOutputs[] = {
+      hostVar(sourceRow.ZkbPnr), hostVar(sourceRow.ZkbZtr),
+      hostVar(sourceRow.ZkbDtm), hostVar(sourceRow.ZkbKst),
+      hostVar(sourceRow.ZkbKtr), hostVar(sourceRow.ZkbKrt),
+      hostVar(sourceRow.ZkbZkt), hostVar(sourceRow.ZkbStd),
+      hostVar(sourceRow.ZkbTge), hostVar(sourceRow.ZkbStg),
+      hostVar(sourceRow.ZkbSto), hostVar(sourceRow.ZkbBem)};
+  return kOutputs;
+}
+
+HostVars updateZkbInputs() {
+  const ZkbRecord& r = writeRow;
+  static const HostVar kInputs[] = {
+      hostVar(r.ZkbStd), hostVar(r.ZkbTge), hostVar(r.ZkbStg),
+      hostVar(r.ZkbSto), hostVar(r.ZkbBem), hostVar(r.ZkbNum),
+      hostVar(r.ZkbAnz), hostVar(r.ZtgVra), hostVar(r.ZtgAkr),
+      hostVar(r.ZtgAbt), hostVar(r.ZtgKst), hostVar(r.ZtgKtr),
+      hostVar(r.ZtgKrt), hostVar(r.ZtgAgr), hostVar(r.ZtgBsd),
+      hostVar(r.ZtgTtp), hostVar(writeStamp), hostVar(r.ZkbPnr),
+      hostVar(r.ZkbZtr), hostVar(r.ZkbDtm), hostVar(r.ZkbKst),
+      hostVar(r.ZkbKtr), hostVar(r.ZkbKrt), hostVar(r.ZkbZkt)};
+  return kInputs;
+}
+
+HostVars insertZkbInputs() {
+  const ZkbRecord& r = writeRow;
+  static const HostVar kInputs[] = {
+      hostVar(r.ZkbPnr), hostVar(r.ZkbZtr), hostVar(r.ZkbDtm),
+      hostVar(r.ZkbKst), hostVar(r.ZkbKtr), hostVar(r.ZkbKrt),
+      hostVar(r.ZkbZkt), hostVar(r.ZkbStd), hostVar(r.ZkbTge),
+      hostVar(r.ZkbStg), hostVar(r.ZkbSto), hostVar(r.ZkbBem),
+      hostVar(r.ZkbNum), hostVar(r.ZkbAnz), hostVar(r.ZtgVra),
+      hostVar(r.ZtgAkr), hostVar(r.ZtgAbt), hostVar(r.ZtgKst),
+      hostVar(r.ZtgKtr), hostVar(r.ZtgKrt), hostVar(r.ZtgAgr),
+      hostVar(r.ZtgBsd), hostVar(r.ZtgTtp), hostVar(writeStamp)};
+  return kInputs;
+}
+
+HostVars updateZkbEvaluationInputs() {
+  const ZkbRecord& r = writeRow;
+  static const HostVar kInputs[] = {
+      hostVar(r.ZkbStd), hostVar(r.ZkbTge), hostVar(r.ZkbStg),
+      hostVar(r.ZkbSto), hostVar(r.ZkbBem), hostVar(r.ZkbNum),
+      hostVar(r.ZkbAnz), hostVar(r.ZtgVra), hostVar(r.ZtgAkr),
+      hostVar(r.ZtgAbt), hostVar(r.ZtgKst), hostVar(r.ZtgKtr),
+      hostVar(r.ZtgKrt), hostVar(r.ZtgAgr), hostVar(r.ZtgBsd),
+      hostVar(r.ZtgTtp), hostVar(writeStamp), hostVar(writeName),
+      hostVar(r.ZkbPnr), hostVar(r.ZkbZtr), hostVar(r.ZkbDtm),
+      hostVar(r.ZkbKst), hostVar(r.ZkbKtr), hostVar(r.ZkbKrt),
+      hostVar(r.ZkbZkt), hostVar(writeEnd)};
+  return kInputs;
+}
+
+HostVars insertZkbEvaluationInputs() {
+  const ZkbRecord& r = writeRow;
+  static const HostVar kInputs[] = {
+      hostVar(r.ZkbPnr), hostVar(r.ZkbZtr), hostVar(r.ZkbDtm),
+      hostVar(r.ZkbKst), hostVar(r.ZkbKtr), hostVar(r.ZkbKrt),
+      hostVar(r.ZkbZkt), hostVar(r.ZkbStd), hostVar(r.ZkbTge),
+      hostVar(r.ZkbStg), hostVar(r.ZkbSto), hostVar(r.ZkbBem),
+      hostVar(r.ZkbNum), hostVar(r.ZkbAnz), hostVar(r.ZtgVra),
+      hostVar(r.ZtgAkr), hostVar(r.ZtgAbt), hostVar(r.ZtgKst),
+      hostVar(r.ZtgKtr), hostVar(r.ZtgKrt), hostVar(r.ZtgAgr),
+      hostVar(r.ZtgBsd), hostVar(r.ZtgTtp), hostVar(writeName),
+      hostVar(writeEnd), hostVar(writeStamp)};
+  return kInputs;
+}
+
+// The sums come in select order: ZkbStd, ZkbSto, ZkbTge, ZkbStg, ZkbAnz.
+HostVars zkbSumOutputs() {
+  ZkbRecord& r = sumRow;
+  static const HostVar kOutputs[] = {
+      hostVar(r.ZkbPnr), hostVar(r.ZkbZkt), hostVar(r.ZkbKst),
+      hostVar(r.ZkbKtr), hostVar(r.ZkbKrt), hostVar(r.ZtgVra),
+      hostVar(r.ZtgAkr), hostVar(r.ZtgAbt), hostVar(r.ZtgKst),
+      hostVar(r.ZtgKtr), hostVar(r.ZtgKrt), hostVar(r.ZtgAgr),
+      hostVar(r.ZtgBsd), hostVar(r.ZtgTtp), hostVar(r.ZkbStd),
+      hostVar(r.ZkbSto), hostVar(r.ZkbTge), hostVar(r.ZkbStg),
+      hostVar(r.ZkbAnz)};
+  return kOutputs;
+}
+
+// Update by key; anything but 0 (no row, or an error) leads to the insert.
+SqlStatus updateOrInsert(SqlText update, HostVars updateInputs, SqlText insert,
+                         HostVars insertInputs) {
+  SqlStatus status = session().execute(update, updateInputs);
+  if (status.ok()) return status;
+  return session().execute(insert, insertInputs);
+}
+
+void copyAssignment(const TgbRecord& tgb, ZkbRecord& zkb) {
+  zkb.ZtgVra = tgb.ZtgVra;
+  zkb.ZtgAkr = tgb.ZtgAkr;
+  zkb.ZtgAbt = tgb.ZtgAbt;
+  zkb.ZtgKst = tgb.ZtgKst;
+  zkb.ZtgKtr = tgb.ZtgKtr;
+  zkb.ZtgKrt = tgb.ZtgKrt;
+  zkb.ZtgAgr = tgb.ZtgAgr;
+  zkb.ZtgBsd = tgb.ZtgBsd;
+  zkb.ZtgTtp = tgb.ZtgTtp;
+}
+
 }  // namespace
 
 SqlStatus deleteZkb(const DateText& von, const DateText& bis, int32_t ztr) {
@@ -22,5 +206,122 @@ SqlStatus deleteZkbEvaluation(const DateText& von, const DateText& bis,
                               int32_t ztr) {
   return deleteWindowRows(kDeleteZkbEvaluation, von, bis, ztr);
 }
+
+SqlStatus openZkbSource(const PersonKey& pnr, int32_t ztr,
+                        const DateText& day) {
+  sourcePnr = pnr;
+  sourceZtr = ztr;
+  sourceDay = day;
+  return session().openCursor(
+      kZkbSource, {hostVar(sourcePnr), hostVar(sourceZtr), hostVar(sourceDay)});
+}
+
+SqlStatus fetchZkbSource(ZkbRecord& rec) {
+  sourceRow.clear();
+  SqlStatus status = session().fetch(kZkbSource, zkbSourceOutputs());
+  if (status.ok()) rec = sourceRow;
+  return status;
+}
+
+SqlStatus closeZkbSource() { return session().closeCursor(kZkbSource); }
+
+SqlStatus transferZkbOfTgb(const TgbRecord& tgb) {
+  openZkbSource(PersonKey(tgb.TgbPnr.view()), tgb.TgbZtr, tgb.TgbDtm);
+  int32_t counter = 0;
+  SqlStatus status;
+  while ((status = fetchZkbSource(bookingRow)).ok()) {
+    copyAssignment(tgb, bookingRow);
+    bookingRow.ZkbNum = ++counter;
+    if (tgb.TgbZtr == 1)
+      bookingRow.ZkbAnz = 1;
+    else
+      computeZkbAnz(tgb, bookingRow);
+    writeZkb(bookingRow);
+  }
+  closeZkbSource();
+  return status;
+}
+
+void computeZkbAnz(const TgbRecord& tgb, ZkbRecord& zkb) {
+  SqlStatus (*calendarBounds)(const DateText&, DateText&, DateText&);
+  if (tgb.TgbZtr == 2)
+    calendarBounds = weekBounds;
+  else if (tgb.TgbZtr == 3)
+    calendarBounds = monthBounds;
+  else
+    return;
+  // The span ends the day before the person's next row of the period code;
+  // without one, at the end of the calendar period of the row's day.
+  DateText last;
+  if (!lookupTgbPeriodEnd(tgb, last).ok() || last < tgb.TgbDtm) {
+    DateText first;  // not used
+    calendarBounds(tgb.TgbDtm, first, last);
+  }
+  if (!last.empty()) countDayZkb(zkb, last);
+}
+
+SqlStatus lookupTgbPeriodEnd(const TgbRecord& tgb, DateText& last) {
+  periodPnr = tgb.TgbPnr;
+  periodZtr = tgb.TgbZtr;
+  periodDay = tgb.TgbDtm;
+  DateText result;
+  SqlStatus status = session().selectInto(
+      kLookupTgbPeriodEnd,
+      {hostVar(periodPnr), hostVar(periodZtr), hostVar(periodDay)},
+      {hostVar(result)});
+  // No later row: the minimum is NULL and leaves the result empty.
+  if (status.ok() && result.empty()) return sqlstatus::kNoData;
+  if (status.ok()) last = result;
+  return status;
+}
+
+SqlStatus countDayZkb(ZkbRecord& zkb, const DateText& lastDay) {
+  countRow = zkb;
+  countLast = lastDay;
+  int32_t count = 0;
+  SqlStatus status = session().selectInto(
+      kCountDayZkb,
+      {hostVar(countRow.ZkbPnr), hostVar(countRow.ZkbDtm), hostVar(countLast),
+       hostVar(countRow.ZkbZkt), hostVar(countRow.ZkbKst),
+       hostVar(countRow.ZkbKrt), hostVar(countRow.ZkbKtr)},
+      {hostVar(count)});
+  if (status.ok()) zkb.ZkbAnz = count;
+  return status;
+}
+
+SqlStatus writeZkb(const ZkbRecord& rec) {
+  makeTimestamp(writeStamp);
+  writeRow = rec;
+  return updateOrInsert(kUpdateZkb, updateZkbInputs(), kInsertZkb,
+                        insertZkbInputs());
+}
+
+SqlStatus writeZkbEvaluation(const ZkbRecord& rec, const DateText& endDate,
+                             const EvaluationName& name) {
+  makeTimestamp(writeStamp);
+  writeRow = rec;
+  writeEnd = endDate;
+  writeName = name;
+  return updateOrInsert(kUpdateZkbEvaluation, updateZkbEvaluationInputs(),
+                        kInsertZkbEvaluation, insertZkbEvaluationInputs());
+}
+
+SqlStatus openZkbSum(int32_t ztr, const DateText& first,
+                     const DateText& last) {
+  sumZtr = ztr;
+  sumFirst = first;
+  sumLast = last;
+  return session().openCursor(
+      kZkbSum, {hostVar(sumZtr), hostVar(sumFirst), hostVar(sumLast)});
+}
+
+SqlStatus fetchZkbSum(ZkbRecord& rec) {
+  sumRow = rec;
+  SqlStatus status = session().fetch(kZkbSum, zkbSumOutputs());
+  if (status.ok()) rec = sumRow;
+  return status;
+}
+
+SqlStatus closeZkbSum() { return session().closeCursor(kZkbSum); }
 
 }  // namespace ravlen

@@ -1,5 +1,9 @@
 // Statements of the time-account booking family (Zev331Zkb, Zev899Zkb,
-// Zev898Zkb).
+// Zev898Zkb) and the transfer of the bookings of one daily balance.
+//
+// Every operation works on module-level bind copies and returns the SQL
+// status (0, 1403, negative error) unless stated otherwise. Outputs reach
+// the caller only on status 0; writers leave the caller's record unchanged.
 #ifndef RAVLEN_SQL_TIME_ACCOUNT_H_
 #define RAVLEN_SQL_TIME_ACCOUNT_H_
 
@@ -7,13 +11,74 @@
 
 #include "db/fixed_text.h"
 #include "db/status.h"
+#include "sql/tgb_record.h"
+#include "sql/zkb_record.h"
 
 namespace ravlen {
+
+using PersonKey = FixedText<30>;
+using EvaluationName = FixedText<50>;
 
 // Clear-down of the window's rows of one period code.
 SqlStatus deleteZkb(const DateText& von, const DateText& bis, int32_t ztr);
 SqlStatus deleteZkbEvaluation(const DateText& von, const DateText& bis,
                               int32_t ztr);
+
+// The source cursor: the Zev331Zkb bookings of one person, period code and
+// day, in the database's order.
+//  - fetchZkbSource fetches into a cleared working copy, the twelve columns
+//    into ZkbPnr .. ZkbBem; a NULL column leaves its field 0 or empty. On
+//    status 0 the copy replaces all of `rec` (ZkbNum, ZkbAnz and the Ztg
+//    texts become 0 or empty); otherwise `rec` is untouched.
+SqlStatus openZkbSource(const PersonKey& pnr, int32_t ztr,
+                        const DateText& day);
+SqlStatus fetchZkbSource(ZkbRecord& rec);
+SqlStatus closeZkbSource();
+
+// The bookings of one daily-balance row, right after the row was written:
+// each booking of the row's person, period code and day gets the row's
+// working-time assignment, the running number 1, 2, 3 ... in fetch order
+// and a day count (1 for day rows, else computeZkbAnz), and is written with
+// writeZkb. Returns the status that ended the fetch loop (1403 normally).
+SqlStatus transferZkbOfTgb(const TgbRecord& tgb);
+
+// Sets ZkbAnz of a week (TgbZtr 2) or month (TgbZtr 3) booking to the number
+// of day bookings of the same person and account keys from the booking's day
+// up to the day before the person's next source row of that period code, or
+// up to the end of the calendar week or month when there is none. Leaves
+// ZkbAnz as fetched (0) for other codes or when no span end or count is had.
+void computeZkbAnz(const TgbRecord& tgb, ZkbRecord& zkb);
+
+// The day before the person's next Zev320Tgb row of the same period code
+// after TgbDtm, over the whole source table. 1403 when there is none; `last`
+// is written only on status 0.
+SqlStatus lookupTgbPeriodEnd(const TgbRecord& tgb, DateText& last);
+
+// The number of day bookings (period code 1) of ZkbPnr with the booking's
+// ZkbZkt, ZkbKst, ZkbKrt and ZkbKtr from ZkbDtm to `lastDay`, both included;
+// stored in ZkbAnz on status 0, else `zkb` is unchanged.
+SqlStatus countDayZkb(ZkbRecord& zkb, const DateText& lastDay);
+
+// Writers: update the row of the record's key, and insert when the update
+// reports anything but 0; the insert's status is returned then. ZkbDat gets
+// the local time of the call. An empty text is written as NULL, so a record
+// with an empty key part never matches the update and is always inserted.
+//  - writeZkb: Zev899Zkb, keyed by ZkbPnr, ZkbZtr, ZkbDtm, ZkbKst, ZkbKtr,
+//    ZkbKrt, ZkbZkt;
+//  - writeZkbEvaluation: Zev898Zkb, keyed also by the evaluation's name
+//    (TgbDwh) and end date (DwhBis).
+SqlStatus writeZkb(const ZkbRecord& rec);
+SqlStatus writeZkbEvaluation(const ZkbRecord& rec, const DateText& endDate,
+                             const EvaluationName& name);
+
+// The sum cursor: the Zev899Zkb rows of period code `ztr` dated first .. last
+// (both included), grouped by person, account keys and Ztg texts.
+//  - fetchZkbSum copies `rec` in, fetches the group's key fields, Ztg texts
+//    and the sums of ZkbStd, ZkbSto, ZkbTge, ZkbStg and ZkbAnz over it (a NULL
+//    leaves the field as `rec` had it) and copies back only on status 0.
+SqlStatus openZkbSum(int32_t ztr, const DateText& first, const DateText& last);
+SqlStatus fetchZkbSum(ZkbRecord& rec);
+SqlStatus closeZkbSum();
 
 }  // namespace ravlen
 
