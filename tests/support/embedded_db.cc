@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -54,6 +55,44 @@ std::string queryText(const std::string& dbFile, const std::string& sql) {
   }
   sqlite3_close(db);
   return result;
+}
+
+namespace {
+
+std::string rowText(sqlite3_stmt* stmt, const std::vector<std::string>& skip) {
+  std::string row;
+  for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+    const char* value =
+        reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+    std::string name = sqlite3_column_name(stmt, i);
+    if (value == nullptr || std::string_view(value) == "0" ||
+        std::string_view(value) == "0.0")
+      continue;
+    if (std::find(skip.begin(), skip.end(), name) != skip.end()) continue;
+    if (!row.empty()) row += ' ';
+    row += name + "=" + value;
+  }
+  return row;
+}
+
+}  // namespace
+
+std::vector<std::string> queryRows(const std::string& dbFile,
+                                   const std::string& sql,
+                                   const std::vector<std::string>& skip) {
+  sqlite3* db = nullptr;
+  std::vector<std::string> rows;
+  EXPECT_EQ(sqlite3_open_v2(dbFile.c_str(), &db, SQLITE_OPEN_READONLY,
+                            nullptr),
+            SQLITE_OK);
+  sqlite3_stmt* stmt = nullptr;
+  EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK)
+      << sql << ": " << sqlite3_errmsg(db);
+  while (stmt != nullptr && sqlite3_step(stmt) == SQLITE_ROW)
+    rows.push_back(rowText(stmt, skip));
+  sqlite3_finalize(stmt);
+  sqlite3_close(db);
+  return rows;
 }
 
 std::string schemaSql(std::string_view fileName) {

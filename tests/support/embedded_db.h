@@ -9,6 +9,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ravlen::testing {
 
@@ -31,6 +32,13 @@ class TempDir {
 void execSql(const std::string& dbFile, const std::string& sql);
 // The first column of the first row of `sql` as text ("" for none/NULL).
 std::string queryText(const std::string& dbFile, const std::string& sql);
+
+// Every row of `sql`, each as "Name=value" pairs joined by blanks, in column
+// order; columns that are NULL, 0 or named in `skip` are left out, so a
+// row reads as what it carries. Values print as SQLite's text of them.
+std::vector<std::string> queryRows(const std::string& dbFile,
+                                   const std::string& sql,
+                                   const std::vector<std::string>& skip = {});
 
 // Contents of a file of the repository's schema/ folder.
 std::string schemaSql(std::string_view fileName);
