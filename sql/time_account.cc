@@ -3,6 +3,7 @@
 #include "db/session.h"
 #include "sql/calendar.h"
 #include "sql/window_delete.h"
+#include "sql/zkb_key_totals.h"
 
 namespace ravlen {
 namespace {
@@ -227,15 +228,17 @@ SqlStatus closeZkbSource() { return session().closeCursor(kZkbSource); }
 
 SqlStatus transferZkbOfTgb(const TgbRecord& tgb) {
   openZkbSource(PersonKey(tgb.TgbPnr.view()), tgb.TgbZtr, tgb.TgbDtm);
-  int32_t counter = 0;
+  static ZkbKeyTotals totals;
+  totals.startScope();
   SqlStatus status;
   while ((status = fetchZkbSource(bookingRow)).ok()) {
     copyAssignment(tgb, bookingRow);
-    bookingRow.ZkbNum = ++counter;
-    if (tgb.TgbZtr == 1)
+    bool dayRow = tgb.TgbZtr == 1;
+    if (dayRow)
       bookingRow.ZkbAnz = 1;
     else
       computeZkbAnz(tgb, bookingRow);
+    totals.fold(bookingRow, dayRow);
     writeZkb(bookingRow);
   }
   closeZkbSource();

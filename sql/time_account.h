@@ -39,7 +39,9 @@ SqlStatus closeZkbSource();
 // each booking of the row's person, period code and day gets the row's
 // working-time assignment, the running number 1, 2, 3 ... in fetch order
 // and a day count (1 for day rows, else computeZkbAnz), and is written with
-// writeZkb. Returns the status that ended the fetch loop (1403 normally).
+// writeZkb. Bookings of the row that share a warehouse key are stored as
+// one row with their totals (ZkbKeyTotals). Returns the status that ended
+// the fetch loop (1403 normally).
 SqlStatus transferZkbOfTgb(const TgbRecord& tgb);
 
 // Sets ZkbAnz of a week (TgbZtr 2) or month (TgbZtr 3) booking to the number

@@ -1,0 +1,49 @@
+// Time-account rows that share a warehouse key within one scope (the
+// bookings of one daily balance, the sum groups of one period) would
+// overwrite each other in the warehouse, whose key is person, period code,
+// day and the four account keys: every row but the last would lose its
+// hours. Such rows are therefore stored as one row per key that carries
+// their totals. A row with an empty key part never matches a stored row
+// (the empty text is stored as NULL) and so stays a row of its own.
+//
+// Use: startScope() before the scope's first row; fold() every row before
+// it is written; the writer's update then replaces the key's stored row
+// with the totals.
+#ifndef RAVLEN_SQL_ZKB_KEY_TOTALS_H_
+#define RAVLEN_SQL_ZKB_KEY_TOTALS_H_
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "sql/zkb_record.h"
+
+namespace ravlen {
+
+class ZkbKeyTotals {
+ public:
+  void startScope();
+
+  // Gives `rec` its running number and folds it into its key's totals:
+  //  - a key new to the scope (or one with an empty part) takes the next
+  //    number, 1, 2, 3 ...;
+  //  - a key already seen in the scope keeps its first number, and ZkbStd,
+  //    ZkbTge, ZkbStg and ZkbSto become the totals over the scope's rows of
+  //    the key; ZkbAnz as well when `addDayCounts` (day bookings and sums,
+  //    whose counts add up; a week or month booking's count is the same for
+  //    every booking of its key and is kept).
+  // Sums wrap around at 32 bits instead of overflowing.
+  void fold(ZkbRecord& rec, bool addDayCounts);
+
+ private:
+  struct Totals {
+    int32_t number, std, tge, stg, sto, anz;
+  };
+
+  std::map<std::string, Totals> byKey_;
+  int32_t lastNumber_ = 0;
+};
+
+}  // namespace ravlen
+
+#endif  // RAVLEN_SQL_ZKB_KEY_TOTALS_H_
