@@ -1,0 +1,22 @@
+#include "run/personnel_stage.h"
+
+#include "db/sqlhlp.h"
+#include "sql/personnel.h"
+#include "sql/pnr_record.h"
+
+namespace ravlen {
+
+void runPersonnelStage(const DateText& von, const DateText& bis) {
+  static PnrRecord row;
+  openPnrSource(von, bis);
+  for (;;) {
+    row.clear();
+    if (!fetchPnrSource(row).ok()) break;
+    lookupPnrZtg(row);
+    writePnr(row);
+  }
+  closePnrSource();
+  sqlCommit();
+}
+
+}  // namespace ravlen
