@@ -1,8 +1,14 @@
 #include "run/run_sequence.h"
 
 #include "db/sqlhlp.h"
+#include "run/booking_stage.h"
+#include "run/personnel_stage.h"
+#include "run/roll_up.h"
 #include "sql/booking.h"
+#include "sql/booking_statistics.h"
 #include "sql/daily_balance.h"
+#include "sql/daily_balance_enrichment.h"
+#include "sql/daily_balance_writer.h"
 #include "sql/evaluation.h"
 #include "sql/time_account.h"
 
@@ -10,6 +16,9 @@ namespace ravlen {
 namespace {
 
 constexpr char kTgbEvaluationMessage[] = "Tabelle Zev898Tgb bearbeiten...\n";
+constexpr char kBstEvaluationMessage[] = " Tabelle Zev898Bst bearbeiten...\n";
+constexpr char kBchMessage[] = "Tabelle Zev899Bch bearbeiten...\n";
+constexpr char kPnrMessage[] = "Tabelle Zev899Pnr bearbeiten...\n";
 constexpr char kTgbMessage[] = "Tabelle Zev899Tgb bearbeiten...\n";
 constexpr char kFinished[] = "Ravlen: Fertig.\n";
 
@@ -18,8 +27,8 @@ void progress(const RunParameters& p, std::FILE* out, const char* message) {
 }
 
 void readPairNumbers(RunState& state) {
-  lookupZktSnr(ZktKey("JHS"), state.jhsPair);
-  lookupZktSnr(ZktKey("JHR"), state.jhrPair);
+  lookupZktSnr(ZktKey("JHS"), state.pairs.jhs);
+  lookupZktSnr(ZktKey("JHR"), state.pairs.jhr);
 }
 
 // Deletes the window's daily balances and time-account rows, codes 1 to 6 of
@@ -32,28 +41,66 @@ void clearDailyBalances(const RunParameters& p) {
   sqlCommit();
 }
 
-// Deletes the window's booking statistics and commits.
+// Copies the window's daily balances, each widened with its master data,
+// and after each its time-account bookings; commits once at the end. Any
+// fetch status but 0 ends the loop, the end of the rows as well as an error.
+void transferDailyBalances(const RunParameters& p, const RunState& state) {
+  static TgbRecord row;
+  openTgbSource(p.vonDatum, p.bisDatum);
+  for (;;) {
+    row.clear();
+    if (!fetchTgbSource(row).ok()) break;
+    enrichTgbRow(row, state.pairs);
+    writeTgb(row);
+    transferZkbOfTgb(row);
+  }
+  closeTgbSource();
+  sqlCommit();
+}
+
+// Deletes the window's booking statistics and commits. The counts of a week,
+// month, quarter, half-year or year are added to a stored row, so the
+// statistics of the periods that begin before the window and that the
+// roll-up rebuilds whole (from the first day of the period holding VonDatum)
+// go as well; otherwise every run over a window that starts inside such a
+// period would add its counts again.
 void clearStatistics(const RunParameters& p) {
   for (int32_t ztr = 1; ztr <= 6; ++ztr) deleteBst(p.vonDatum, p.bisDatum, ztr);
   deleteBstEvaluation(p.vonDatum, p.bisDatum, kZtrEvaluation);
+  for (int32_t ztr = 2; ztr <= 6; ++ztr) {
+    DateText first;
+    if (firstPeriodStart(ztr, p.vonDatum, first) && first < p.vonDatum)
+      deleteBstBefore(first, p.vonDatum, ztr);
+  }
   sqlCommit();
 }
 
 int standardRun(const RunParameters& p, std::FILE* out) {
   RunState state;
   readPairNumbers(state);
+  progress(p, out, kBchMessage);
+  runBookingStage(p.vonDatum, p.bisDatum);
+  progress(p, out, kPnrMessage);
+  runPersonnelStage(p.vonDatum, p.bisDatum);
   progress(p, out, kTgbMessage);
   clearDailyBalances(p);
+  transferDailyBalances(p, state);
   clearStatistics(p);
+  rollUpPeriods(p, out);
   std::fputs(kFinished, out);
   sqlEnd();
   return 0;
 }
 
+// Builds the one evaluation over the window from the day rows already in
+// the warehouse. The booking counts are added to stored rows, so the
+// evaluation's earlier counts for this very period go first, in the same
+// transaction as the build.
 int namedEvaluationRun(const RunParameters& p, std::FILE* out) {
-  RunState state;
   progress(p, out, kTgbEvaluationMessage);
-  state.ztr = kZtrEvaluation;
+  deleteBstEvaluationPeriod(p.auswertungsname, p.vonDatum, p.bisDatum);
+  buildEvaluationPeriod(p.vonDatum, p.bisDatum, p.auswertungsname,
+                        p.debug ? kBstEvaluationMessage : nullptr, out);
   markEvaluation(p.auswertungsname);
   sqlCommit();
   return 0;

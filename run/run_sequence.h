@@ -18,6 +18,7 @@
 #include <cstdio>
 
 #include "run/run_parameters.h"
+#include "sql/daily_balance_enrichment.h"
 
 namespace ravlen {
 
@@ -25,9 +26,7 @@ inline constexpr int32_t kZtrEvaluation = 7;
 
 // Values that the standard run reads once and its stages share.
 struct RunState {
-  int32_t jhsPair = 0;  // balance-pair number of the time account "JHS"
-  int32_t jhrPair = 0;  // and of "JHR"
-  int32_t ztr = 0;      // period code of the current level
+  YearBalancePairs pairs;  // of the time accounts "JHS" and "JHR"
 };
 
 int runTransfer(const RunParameters& params, std::FILE* out);

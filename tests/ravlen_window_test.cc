@@ -10,6 +10,7 @@
 #include "settings/settings_writer.h"
 #include "tests/support/embedded_db.h"
 #include "tests/support/run_program.h"
+#include "tests/support/warehouse_fixture.h"
 
 namespace ravlen {
 namespace {
@@ -38,7 +39,7 @@ class RavlenWindowTest : public ::testing::Test {
 
   static constexpr char kDone[] = "Ravlen: Fertig.\n";
   static std::string debugRun() {
-    return std::string(kBanner) + "Tabelle Zev899Tgb bearbeiten...\n" + kDone;
+    return std::string(kBanner) + testing::standardRunDebugOutput();
   }
 
   static std::string window(const std::string& von, const std::string& bis) {
@@ -77,7 +78,8 @@ TEST_F(RavlenWindowTest, DateForm) {
   EXPECT_EQ(r.err, window("20240101", "20240601")) << "BisDatum stays today";
 
   r = ravlenOn("2024-06-01", {"20240101", "20240131", "GEW", "/D"});
-  EXPECT_EQ(r.out, std::string(kBanner) + "Tabelle Zev898Tgb bearbeiten...\n");
+  EXPECT_EQ(r.out, std::string(kBanner) + "Tabelle Zev898Tgb bearbeiten...\n" +
+                       " Tabelle Zev898Bst bearbeiten...\n");
   EXPECT_EQ(r.err, "Ravlen: Uebernahmezeitraum 20240101 bis 20240131, "
                    "Auswertung GEW\n");
 

@@ -8,6 +8,7 @@
 #include "settings/settings_writer.h"
 #include "tests/support/embedded_db.h"
 #include "tests/support/run_program.h"
+#include "tests/support/warehouse_fixture.h"
 
 namespace ravlen {
 namespace {
@@ -78,20 +79,25 @@ TEST_F(RunSequenceTest, StandardRunClearsTheWindowOfEveryCode) {
 TEST_F(RunSequenceTest, DebugMessagesOfTheStandardRun) {
   testing::ProgramResult r = ravlen({"20240101", "20240131", "/D"});
   EXPECT_EQ(r.exitStatus, 0);
-  EXPECT_EQ(r.out, std::string(kBanner) + "Tabelle Zev899Tgb bearbeiten...\n" +
-                       "Ravlen: Fertig.\n");
+  EXPECT_EQ(r.out, std::string(kBanner) + testing::standardRunDebugOutput());
 }
 
-TEST_F(RunSequenceTest, NamedEvaluationRunMarksAndDeletesNothing) {
+TEST_F(RunSequenceTest, NamedEvaluationRunBuildsFromDayRowsAndMarks) {
   testing::ProgramResult r = ravlen({"20240101", "20240131", "GEW"});
   EXPECT_EQ(r.exitStatus, 0);
   EXPECT_EQ(r.out, "") << "no closing message";
   EXPECT_EQ(queryText(kalderon(), "select DwhSta from Zev800Dwh"), "5");
-  EXPECT_EQ(count("Zev899Tgb", "1=1"), "12");
-  EXPECT_EQ(count("Zev898Bst", "1=1"), "2");
+  for (const char* table : {"Zev899Tgb", "Zev899Zkb", "Zev899Bst"})
+    EXPECT_EQ(count(table, "1=1"), "12") << table << ": nothing deleted";
+  EXPECT_EQ(count("Zev898Bst", "1=1"), "3") << "two kept, one built";
+  EXPECT_EQ(count("Zev898Bst", "BstDtm='20240101' and DwhBis='20240131' and "
+                                "BstAnz=3 and BstDwh='GEW'"),
+            "1")
+      << "the day count of 15 January, the only day row in the window";
 
   r = ravlen({"20240101", "20240131", "GEW", "/D"});
-  EXPECT_EQ(r.out, std::string(kBanner) + "Tabelle Zev898Tgb bearbeiten...\n");
+  EXPECT_EQ(r.out, std::string(kBanner) + "Tabelle Zev898Tgb bearbeiten...\n" +
+                       " Tabelle Zev898Bst bearbeiten...\n");
   r = ravlen({"20240101", "20240131", "UNBEKANNT"});
   EXPECT_EQ(r.exitStatus, 0) << "an unknown name changes no row";
 }

@@ -10,6 +10,20 @@ std::string jd(std::string_view yyyymmdd) {
   return std::to_string(julianOf(yyyymmdd));
 }
 
+std::string standardRunDebugOutput() {
+  return "Tabelle Zev899Bch bearbeiten...\n"
+         "Tabelle Zev899Pnr bearbeiten...\n"
+         "Tabelle Zev899Tgb bearbeiten...\n"
+         "Tabelle Zev899Bst(Tag) bearbeiten...\n"
+         "Tabelle Zev899Bst(Woche) bearbeiten...\n"
+         "Tabelle Zev899Bst(Monat) bearbeiten...\n"
+         "Tabelle Zev899Tgb + Zev899Bst (Quartal) bearbeiten...\n"
+         "Tabelle Zev899Tgb + Zev899Bst (Halbjahr) bearbeiten...\n"
+         "Tabelle Zev899Tgb + Zev899Bst (Jahr) bearbeiten...\n"
+         "Tabelle Zev899Tgb + Zev899Bst (indiv. Zeitraum) bearbeiten...\n"
+         "Ravlen: Fertig.\n";
+}
+
 WarehouseTest::WarehouseTest(std::string calendarFrom, std::string calendarTo)
     : calendarFrom_(std::move(calendarFrom)),
       calendarTo_(std::move(calendarTo)) {}

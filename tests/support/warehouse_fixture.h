@@ -18,6 +18,10 @@ namespace ravlen::testing {
 // A Julian day number as SQL text, the storage form of operational dates.
 std::string jd(std::string_view yyyymmdd);
 
+// Everything a standard run prints with "/D" after the banner: the stages'
+// and the roll-up levels' progress lines and the closing message.
+std::string standardRunDebugOutput();
+
 class WarehouseTest : public ::testing::Test {
  protected:
   // The calendar spans `calendarFrom` .. `calendarTo`.

@@ -1,0 +1,229 @@
+#include "run/roll_up.h"
+
+#include <string>
+#include <vector>
+
+#include "db/sqlhlp.h"
+#include "sql/booking_statistics.h"
+#include "sql/bst_record.h"
+#include "sql/calendar.h"
+#include "sql/daily_balance_enrichment.h"
+#include "sql/daily_balance_writer.h"
+#include "sql/evaluation.h"
+#include "sql/tgb_record.h"
+#include "sql/time_account.h"
+#include "sql/zkb_key_totals.h"
+#include "sql/zkb_record.h"
+
+namespace ravlen {
+namespace {
+
+constexpr int32_t kDays = 1, kWeeks = 2, kMonths = 3, kQuarters = 4,
+                  kHalfYears = 5, kYears = 6, kEvaluations = 7;
+// Instead of a finer period code: count the bookings themselves.
+constexpr int32_t kBookings = 0;
+
+const char* const kLevelMessages[] = {
+    "Tabelle Zev899Bst(Tag) bearbeiten...\n",
+    "Tabelle Zev899Bst(Woche) bearbeiten...\n",
+    "Tabelle Zev899Bst(Monat) bearbeiten...\n",
+    "Tabelle Zev899Tgb + Zev899Bst (Quartal) bearbeiten...\n",
+    "Tabelle Zev899Tgb + Zev899Bst (Halbjahr) bearbeiten...\n",
+    "Tabelle Zev899Tgb + Zev899Bst (Jahr) bearbeiten...\n",
+    "Tabelle Zev899Tgb + Zev899Bst (indiv. Zeitraum) bearbeiten...\n",
+};
+
+// Where summed rows go: the standard-period tables, or one evaluation of
+// the 898 tables (its cut last day and its name).
+struct Target {
+  int32_t ztr;
+  const DateText* evaluationEnd = nullptr;
+  const EvaluationName* evaluationName = nullptr;
+};
+
+// The records of the roll-up, one instance each for the whole run.
+TgbRecord tgbRow;
+ZkbRecord zkbRow;
+BstRecord bstRow;
+
+void sumDailyBalances(int32_t fromZtr, const DateText& first,
+                      const DateText& last, const Target& to) {
+  openTgbSum(fromZtr, first, last);
+  for (;;) {
+    tgbRow.clear();
+    if (!fetchTgbSum(tgbRow).ok()) break;
+    tgbRow.TgbDtm = first;
+    tgbRow.TgbZtr = to.ztr;
+    lookupZtg(tgbRow);
+    if (to.evaluationName)
+      writeTgbEvaluation(tgbRow, *to.evaluationEnd, *to.evaluationName);
+    else
+      writeTgb(tgbRow);
+  }
+  closeTgbSum();
+}
+
+// The running number counts the rows of this one period from 1. Groups
+// that differ only in their assignment texts share a warehouse key and are
+// stored as one row with their totals.
+void sumTimeAccounts(int32_t fromZtr, const DateText& first,
+                     const DateText& last, const Target& to) {
+  static ZkbKeyTotals totals;
+  totals.startScope();
+  openZkbSum(fromZtr, first, last);
+  for (;;) {
+    zkbRow.clear();
+    if (!fetchZkbSum(zkbRow).ok()) break;
+    zkbRow.ZkbDtm = first;
+    zkbRow.ZkbZtr = to.ztr;
+    totals.fold(zkbRow, true);
+    if (to.evaluationName)
+      writeZkbEvaluation(zkbRow, *to.evaluationEnd, *to.evaluationName);
+    else
+      writeZkb(zkbRow);
+  }
+  closeZkbSum();
+}
+
+// The booking counts: straight from the bookings for days and weeks, else
+// the sums of the stored counts of `fromZtr`. Date and code are set before
+// each fetch, which keeps them.
+void countBookings(int32_t fromZtr, const DateText& first,
+                   const DateText& last, const Target& to) {
+  bool fromBookings = fromZtr == kBookings;
+  if (fromBookings)
+    openBchCount(first, last);
+  else
+    openBstSum(fromZtr, first, last);
+  for (;;) {
+    bstRow.clear();
+    bstRow.BstDtm = first;
+    bstRow.BstZtr = to.ztr;
+    SqlStatus status =
+        fromBookings ? fetchBchCount(bstRow) : fetchBstSum(bstRow);
+    if (!status.ok()) break;
+    if (to.evaluationName)
+      writeBstEvaluation(bstRow, *to.evaluationEnd, *to.evaluationName);
+    else
+      writeBst(bstRow);
+  }
+  if (fromBookings)
+    closeBchCount();
+  else
+    closeBstSum();
+}
+
+void buildPeriod(int32_t ztr, const DateText& first, const DateText& last) {
+  Target to{ztr};
+  switch (ztr) {
+    case kDays:
+    case kWeeks:
+      countBookings(kBookings, first, last, to);
+      break;
+    case kMonths:
+      countBookings(kDays, first, last, to);
+      break;
+    default:
+      sumDailyBalances(ztr - 1, first, last, to);
+      sumTimeAccounts(ztr - 1, first, last, to);
+      countBookings(ztr - 1, first, last, to);
+      break;
+  }
+}
+
+// The period holding `date`: a day is itself, a year runs from 1 January
+// to 31 December of the date's first four characters, the others come from
+// the calendar.
+SqlStatus periodBounds(int32_t ztr, const DateText& date, DateText& first,
+                       DateText& last) {
+  std::string year(date.view().substr(0, 4));
+  switch (ztr) {
+    case kDays:
+      first = date;
+      last = date;
+      return sqlstatus::kOk;
+    case kWeeks:
+      return weekBounds(date, first, last);
+    case kMonths:
+      return monthBounds(date, first, last);
+    case kQuarters:
+      return quarterBounds(date, first, last);
+    case kHalfYears:
+      return halfYearBounds(date, first, last);
+    default:
+      first = year + "0101";
+      last = year + "1231";
+      return sqlstatus::kOk;
+  }
+}
+
+// One level's walk over the window. Levels from quarters on commit every
+// period; the finer levels commit once at the end, also when they built
+// nothing or ended early.
+void walkLevel(const RunParameters& p, int32_t ztr) {
+  DateText current = p.vonDatum;
+  while (!(current > p.bisDatum)) {
+    DateText first, last, next;
+    SqlStatus status = periodBounds(ztr, current, first, last);
+    if (status.noData()) {
+      first = current;
+      last = p.bisDatum;
+    } else if (!status.ok()) {
+      break;
+    }
+    buildPeriod(ztr, first, last);
+    if (ztr >= kQuarters) sqlCommit();
+    if (!shiftDate(last, 0, 1, next).ok() || !(next > current)) break;
+    current = next;
+  }
+  if (ztr < kQuarters) sqlCommit();
+}
+
+// The evaluations that overlap the window, each cut to it, built one after
+// the other and then all marked as built; one commit for all of them.
+void buildEvaluations(const RunParameters& p) {
+  std::vector<EvaluationName> built;
+  DwhRecord dwh;
+  openDwh(p.vonDatum, p.bisDatum);
+  while (fetchDwh(dwh).ok()) {
+    DateText first = dwh.DwhVon < p.vonDatum ? p.vonDatum : dwh.DwhVon;
+    DateText last = dwh.DwhBis > p.bisDatum ? p.bisDatum : dwh.DwhBis;
+    buildEvaluationPeriod(first, last, dwh.DwhNam);
+    built.push_back(dwh.DwhNam);
+  }
+  closeDwh();
+  for (const EvaluationName& name : built) markEvaluation(name);
+  sqlCommit();
+}
+
+void progress(const RunParameters& p, std::FILE* out, int32_t ztr) {
+  if (p.debug) std::fputs(kLevelMessages[ztr - 1], out);
+}
+
+}  // namespace
+
+void buildEvaluationPeriod(const DateText& first, const DateText& last,
+                           const EvaluationName& name,
+                           const char* statisticsMessage, std::FILE* out) {
+  Target to{kEvaluations, &last, &name};
+  sumDailyBalances(kDays, first, last, to);
+  sumTimeAccounts(kDays, first, last, to);
+  if (statisticsMessage) std::fputs(statisticsMessage, out);
+  countBookings(kDays, first, last, to);
+}
+
+void rollUpPeriods(const RunParameters& params, std::FILE* out) {
+  for (int32_t ztr = kDays; ztr <= kYears; ++ztr) {
+    progress(params, out, ztr);
+    walkLevel(params, ztr);
+  }
+  progress(params, out, kEvaluations);
+  buildEvaluations(params);
+}
+
+bool firstPeriodStart(int32_t ztr, const DateText& von, DateText& first) {
+  DateText last;
+  return periodBounds(ztr, von, first, last).ok();
+}
+
+}  // namespace ravlen
