@@ -15,6 +15,7 @@
 #include "db/sqlite/dialect.h"
 #include "db/sqlite/translate.h"
 #include "tests/support/embedded_db.h"
+#include "tests/support/session_fixture.h"
 
 namespace ravlen {
 namespace {
@@ -46,15 +47,8 @@ BstRecord bstRow(const std::string& pnr, int32_t ztr, const std::string& day,
   return r;
 }
 
-class BookingStatisticsTest : public ::testing::Test {
+class BookingStatisticsTest : public testing::ConnectedTest {
  protected:
-  void SetUp() override {
-    testing::createProjectDatabase(dir_.path());
-    ASSERT_EQ(sqlConnect("u", "p", "sqlite:" + dir_.path(), "KORV"), 0)
-        << session().lastError();
-  }
-  void TearDown() override { session().disconnect(); }
-
   std::string korv() const { return dir_.file("KORV.db"); }
 
   // A booking of `pnr` on `day` at hh:mm, BchVon carrying the time of day.
@@ -112,7 +106,6 @@ class BookingStatisticsTest : public ::testing::Test {
         {"BstDat"});
   }
 
-  TempDir dir_;
 };
 
 // ---------------------------------------------------------------------------

@@ -10,6 +10,7 @@
 #include "run/booking_stage.h"
 #include "sql/booking.h"
 #include "tests/support/embedded_db.h"
+#include "tests/support/session_fixture.h"
 
 namespace ravlen {
 namespace {
@@ -33,15 +34,8 @@ std::string bch(const std::string& pnr, const std::string& day,
          "'),julianday('" + day + " " + time + "')," + rest + ");";
 }
 
-class BookingTest : public ::testing::Test {
+class BookingTest : public testing::ConnectedTest {
  protected:
-  void SetUp() override {
-    testing::createProjectDatabase(dir_.path());
-    ASSERT_EQ(sqlConnect("u", "p", "sqlite:" + dir_.path(), "KORV"), 0)
-        << session().lastError();
-  }
-  void TearDown() override { session().disconnect(); }
-
   void app(const std::string& sql) { execSql(dir_.file("KORV.db"), sql); }
   void sys(const std::string& sql) { execSql(dir_.file("KALDERON.db"), sql); }
 
@@ -81,7 +75,6 @@ class BookingTest : public ::testing::Test {
                      "select count(*) from Zev899Bch where " + where);
   }
 
-  TempDir dir_;
 };
 
 TEST_F(BookingTest, StageWidensEveryBookingOfTheWindow) {

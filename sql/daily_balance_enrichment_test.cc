@@ -9,32 +9,23 @@
 #include "db/sqlhlp.h"
 #include "sql/daily_balance_enrichment.h"
 #include "tests/support/embedded_db.h"
+#include "tests/support/session_fixture.h"
+#include "tests/support/warehouse_fixture.h"
 
 namespace ravlen {
 namespace {
 
-using testing::execSql;
-using testing::TempDir;
-
 // A Julian day number as SQL text, the storage form of operational dates.
-std::string jd(std::string_view day) {
-  return std::to_string(testing::julianOf(day));
-}
+using testing::jd;
 
-class EnrichmentTest : public ::testing::Test {
+class EnrichmentTest : public testing::ConnectedTest {
  protected:
   void SetUp() override {
-    testing::createProjectDatabase(dir_.path());
-    ASSERT_EQ(sqlConnect("u", "p", "sqlite:" + dir_.path(), "KORV"), 0)
-        << session().lastError();
+    ConnectedTest::SetUp();
     rec_.TgbPnr = "1001";
     rec_.TgbZtr = 1;
     rec_.TgbDtm = "20240115";
   }
-  void TearDown() override { session().disconnect(); }
-
-  void app(const std::string& sql) { execSql(dir_.file("KORV.db"), sql); }
-  void sys(const std::string& sql) { execSql(dir_.file("KALDERON.db"), sql); }
 
   void addFunctionCodes() {
     sys("insert into Zev131Fcd values ('U',12,'Urlaub','UR');"
@@ -46,7 +37,6 @@ class EnrichmentTest : public ::testing::Test {
         "insert into Zev102whl values (13101,13,1,'andere Liste');");
   }
 
-  TempDir dir_;
   TgbRecord rec_;
 };
 

@@ -9,6 +9,7 @@
 #include "db/sqlhlp.h"
 #include "sql/daily_balance.h"
 #include "tests/support/embedded_db.h"
+#include "tests/support/session_fixture.h"
 
 namespace ravlen {
 namespace {
@@ -29,15 +30,8 @@ constexpr int32_t TgbRecord::*kNumbers[] = {
 
 using RowKey = std::tuple<std::string, int32_t, std::string>;
 
-class TgbSourceTest : public ::testing::Test {
+class TgbSourceTest : public testing::ConnectedTest {
  protected:
-  void SetUp() override {
-    testing::createProjectDatabase(dir_.path());
-    ASSERT_EQ(sqlConnect("u", "p", "sqlite:" + dir_.path(), "KORV"), 0)
-        << session().lastError();
-  }
-  void TearDown() override { session().disconnect(); }
-
   // A source row whose numeric columns are base+1 .. base+21 in column
   // order, or NULL when base is negative.
   void addRow(const std::string& pnr, int ztr, const std::string& day,
@@ -60,7 +54,6 @@ class TgbSourceTest : public ::testing::Test {
     return keys;
   }
 
-  TempDir dir_;
 };
 
 TEST_F(TgbSourceTest, WindowIsInclusiveAndOrdered) {

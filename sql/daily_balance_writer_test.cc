@@ -17,6 +17,7 @@
 #include "sql/daily_balance_columns.h"
 #include "sql/daily_balance_writer.h"
 #include "tests/support/embedded_db.h"
+#include "tests/support/session_fixture.h"
 
 namespace ravlen {
 namespace {
@@ -292,15 +293,8 @@ std::set<std::string> expectRecordColumns(Row row, const TgbRecord& rec) {
   return rest;
 }
 
-class TgbWriterTest : public ::testing::Test {
+class TgbWriterTest : public testing::ConnectedTest {
  protected:
-  void SetUp() override {
-    testing::createProjectDatabase(dir_.path());
-    ASSERT_EQ(sqlConnect("u", "p", "sqlite:" + dir_.path(), "KORV"), 0)
-        << session().lastError();
-  }
-  void TearDown() override { session().disconnect(); }
-
   std::string db() const { return dir_.file("KORV.db"); }
   int count(const std::string& table) {
     return std::stoi(queryText(db(), "select count(*) from " + table));
@@ -311,7 +305,6 @@ class TgbWriterTest : public ::testing::Test {
     return stamp.str();
   }
 
-  TempDir dir_;
 };
 
 TEST_F(TgbWriterTest, NewKeyInsertsEveryColumn) {

@@ -11,6 +11,7 @@
 #include "run/personnel_stage.h"
 #include "sql/personnel.h"
 #include "tests/support/embedded_db.h"
+#include "tests/support/session_fixture.h"
 
 namespace ravlen {
 namespace {
@@ -49,15 +50,8 @@ std::string ztgPart(const std::string& tag) {
          " ZtgKrt=Kr" + tag + " ZtgAgr=Ag" + tag + " ZtgBsd=Bs" + tag;
 }
 
-class PersonnelTest : public ::testing::Test {
+class PersonnelTest : public testing::ConnectedTest {
  protected:
-  void SetUp() override {
-    testing::createProjectDatabase(dir_.path());
-    ASSERT_EQ(sqlConnect("u", "p", "sqlite:" + dir_.path(), "KORV"), 0)
-        << session().lastError();
-  }
-  void TearDown() override { session().disconnect(); }
-
   void app(const std::string& sql) { execSql(dir_.file("KORV.db"), sql); }
 
   // A person with every column set; texts end in `tag`.
@@ -110,7 +104,6 @@ class PersonnelTest : public ::testing::Test {
                      "select * from Zev899Pnr order by PnrNum", {"PnrDat"});
   }
 
-  testing::TempDir dir_;
 };
 
 TEST_F(PersonnelTest, SourceTakesEmploymentRowsThatOverlapTheWindow) {

@@ -12,6 +12,7 @@
 #include "db/session.h"
 #include "db/sqlhlp.h"
 #include "tests/support/embedded_db.h"
+#include "tests/support/session_fixture.h"
 
 namespace ravlen {
 namespace {
@@ -29,15 +30,12 @@ std::string quoted(const std::string& text) {
   return text.empty() ? "NULL" : "'" + text + "'";
 }
 
-class TimeAccountTest : public ::testing::Test {
+class TimeAccountTest : public testing::ConnectedTest {
  protected:
   void SetUp() override {
-    testing::createProjectDatabase(dir_.path());
-    testing::fillCalendar(dir_.file("KALDERON.db"), "20231201", "20240331");
-    ASSERT_EQ(sqlConnect("u", "p", "sqlite:" + dir_.path(), "KORV"), 0)
-        << session().lastError();
+    ConnectedTest::SetUp();
+    testing::fillCalendar(sysFile(), "20231201", "20240331");
   }
-  void TearDown() override { session().disconnect(); }
 
   std::string korv() const { return dir_.file("KORV.db"); }
 
@@ -100,7 +98,6 @@ class TimeAccountTest : public ::testing::Test {
     return column("Zev899Zkb", "ZkbAnz");
   }
 
-  TempDir dir_;
 };
 
 TEST_F(TimeAccountTest, SourceFetchReplacesTheWholeRecord) {
