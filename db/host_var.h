@@ -17,6 +17,7 @@
 #ifndef RAVLEN_DB_HOST_VAR_H_
 #define RAVLEN_DB_HOST_VAR_H_
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -74,6 +75,8 @@ class HostVars {
   HostVars(std::span<const HostVar> vars) : vars_(vars) {}
   template <size_t K>
   HostVars(const HostVar (&vars)[K]) : vars_(vars, K) {}
+  template <size_t K>
+  HostVars(const std::array<HostVar, K>& vars) : vars_(vars) {}
 
   size_t size() const { return vars_.size(); }
   const HostVar& operator[](size_t i) const { return vars_[i]; }

@@ -2,6 +2,7 @@
 
 #include "db/session.h"
 #include "sql/calendar.h"
+#include "sql/update_or_insert.h"
 #include "sql/window_delete.h"
 
 namespace ravlen {
@@ -101,7 +102,7 @@ void copyZtg(const BchRecord& from, BchRecord& to) {
 BchRecord writeRow;
 TimestampText writeStamp;
 
-SqlStatus updateBch() {
+HostVars updateBchInputs() {
   const BchRecord& r = writeRow;
   // BchFkt is both set and part of the key: ":b0" occurs twice.
   static const HostVar kIn[] = {
@@ -113,10 +114,10 @@ SqlStatus updateBch() {
       hostVar(r.ZtgKrt), hostVar(r.ZtgAgr), hostVar(r.ZtgBsd),
       hostVar(writeStamp), hostVar(r.BchPnr), hostVar(r.BchVon),
       hostVar(r.BchUhr), hostVar(r.BchFkt)};
-  return session().execute(kUpdateBch, kIn);
+  return kIn;
 }
 
-SqlStatus insertBch() {
+HostVars insertBchInputs() {
   const BchRecord& r = writeRow;
   static const HostVar kIn[] = {
       hostVar(r.BchPnr), hostVar(r.BchVon), hostVar(r.BchUhr),
@@ -127,7 +128,7 @@ SqlStatus insertBch() {
       hostVar(r.ZtgAbt), hostVar(r.ZtgKst), hostVar(r.ZtgKtr),
       hostVar(r.ZtgKrt), hostVar(r.ZtgAgr), hostVar(r.ZtgBsd),
       hostVar(writeStamp)};
-  return session().execute(kInsertBch, kIn);
+  return kIn;
 }
 
 }  // namespace
@@ -214,8 +215,8 @@ SqlStatus writeBch(const BchRecord& rec) {
   writeStamp.clear();
   makeTimestamp(writeStamp);
   writeRow = rec;
-  SqlStatus status = updateBch();
-  return status.ok() ? status : insertBch();
+  return updateOrInsert(kUpdateBch, updateBchInputs(), kInsertBch,
+                        insertBchInputs());
 }
 
 SqlStatus deleteBst(const DateText& von, const DateText& bis, int32_t ztr) {

@@ -6,6 +6,7 @@
 #include "db/host_var.h"
 #include "db/session.h"
 #include "sql/calendar.h"
+#include "sql/update_or_insert.h"
 
 namespace ravlen {
 namespace {
@@ -139,9 +140,8 @@ SqlStatus writePnr(const PnrRecord& rec) {
   writeStamp.clear();
   makeTimestamp(writeStamp);
   writeRow = rec;
-  SqlStatus status = session().execute(kUpdatePnr, updatePnrInputs());
-  if (status.ok()) return status;
-  return session().execute(kInsertPnr, insertPnrInputs());
+  return updateOrInsert(kUpdatePnr, updatePnrInputs(), kInsertPnr,
+                        insertPnrInputs());
 }
 
 }  // namespace ravlen

@@ -1,7 +1,11 @@
 #include "sql/time_account.h"
 
+#include <array>
+#include <type_traits>
+
 #include "db/session.h"
 #include "sql/calendar.h"
+#include "sql/update_or_insert.h"
 #include "sql/window_delete.h"
 #include "sql/zkb_key_totals.h"
 
@@ -105,61 +109,68 @@ HostVars zkbSourceOutputs() {
   return kOutputs;
 }
 
-HostVars updateZkbInputs() {
+// The writers' binds, in the four statements' placeholder orders, composed
+// of three groups: the key columns, the columns that an update sets (but
+// the timestamp), and the values the writer adds.
+constexpr size_t kKeyVars = 7, kSetVars = 16;
+
+std::array<HostVar, kKeyVars> keyVars() {
   const ZkbRecord& r = writeRow;
-  static const HostVar kInputs[] = {
-      hostVar(r.ZkbStd), hostVar(r.ZkbTge), hostVar(r.ZkbStg),
-      hostVar(r.ZkbSto), hostVar(r.ZkbBem), hostVar(r.ZkbNum),
-      hostVar(r.ZkbAnz), hostVar(r.ZtgVra), hostVar(r.ZtgAkr),
-      hostVar(r.ZtgAbt), hostVar(r.ZtgKst), hostVar(r.ZtgKtr),
-      hostVar(r.ZtgKrt), hostVar(r.ZtgAgr), hostVar(r.ZtgBsd),
-      hostVar(r.ZtgTtp), hostVar(writeStamp), hostVar(r.ZkbPnr),
-      hostVar(r.ZkbZtr), hostVar(r.ZkbDtm), hostVar(r.ZkbKst),
-      hostVar(r.ZkbKtr), hostVar(r.ZkbKrt), hostVar(r.ZkbZkt)};
+  return {hostVar(r.ZkbPnr), hostVar(r.ZkbZtr), hostVar(r.ZkbDtm),
+          hostVar(r.ZkbKst), hostVar(r.ZkbKtr), hostVar(r.ZkbKrt),
+          hostVar(r.ZkbZkt)};
+}
+
+std::array<HostVar, kSetVars> setVars() {
+  const ZkbRecord& r = writeRow;
+  return {hostVar(r.ZkbStd), hostVar(r.ZkbTge), hostVar(r.ZkbStg),
+          hostVar(r.ZkbSto), hostVar(r.ZkbBem), hostVar(r.ZkbNum),
+          hostVar(r.ZkbAnz), hostVar(r.ZtgVra), hostVar(r.ZtgAkr),
+          hostVar(r.ZtgAbt), hostVar(r.ZtgKst), hostVar(r.ZtgKtr),
+          hostVar(r.ZtgKrt), hostVar(r.ZtgAgr), hostVar(r.ZtgBsd),
+          hostVar(r.ZtgTtp)};
+}
+
+// The host variables of `parts` (single HostVars or arrays of them), one
+// after the other.
+template <size_t N, typename... Parts>
+std::array<HostVar, N> joined(const Parts&... parts) {
+  std::array<HostVar, N> all{};
+  size_t next = 0;
+  auto append = [&](const auto& part) {
+    if constexpr (std::is_same_v<std::decay_t<decltype(part)>, HostVar>) {
+      all[next++] = part;
+    } else {
+      for (const HostVar& v : part) all[next++] = v;
+    }
+  };
+  (append(parts), ...);
+  return all;
+}
+
+HostVars updateZkbInputs() {
+  static const auto kInputs =
+      joined<24>(setVars(), hostVar(writeStamp), keyVars());
   return kInputs;
 }
 
 HostVars insertZkbInputs() {
-  const ZkbRecord& r = writeRow;
-  static const HostVar kInputs[] = {
-      hostVar(r.ZkbPnr), hostVar(r.ZkbZtr), hostVar(r.ZkbDtm),
-      hostVar(r.ZkbKst), hostVar(r.ZkbKtr), hostVar(r.ZkbKrt),
-      hostVar(r.ZkbZkt), hostVar(r.ZkbStd), hostVar(r.ZkbTge),
-      hostVar(r.ZkbStg), hostVar(r.ZkbSto), hostVar(r.ZkbBem),
-      hostVar(r.ZkbNum), hostVar(r.ZkbAnz), hostVar(r.ZtgVra),
-      hostVar(r.ZtgAkr), hostVar(r.ZtgAbt), hostVar(r.ZtgKst),
-      hostVar(r.ZtgKtr), hostVar(r.ZtgKrt), hostVar(r.ZtgAgr),
-      hostVar(r.ZtgBsd), hostVar(r.ZtgTtp), hostVar(writeStamp)};
+  static const auto kInputs =
+      joined<24>(keyVars(), setVars(), hostVar(writeStamp));
   return kInputs;
 }
 
 HostVars updateZkbEvaluationInputs() {
-  const ZkbRecord& r = writeRow;
-  static const HostVar kInputs[] = {
-      hostVar(r.ZkbStd), hostVar(r.ZkbTge), hostVar(r.ZkbStg),
-      hostVar(r.ZkbSto), hostVar(r.ZkbBem), hostVar(r.ZkbNum),
-      hostVar(r.ZkbAnz), hostVar(r.ZtgVra), hostVar(r.ZtgAkr),
-      hostVar(r.ZtgAbt), hostVar(r.ZtgKst), hostVar(r.ZtgKtr),
-      hostVar(r.ZtgKrt), hostVar(r.ZtgAgr), hostVar(r.ZtgBsd),
-      hostVar(r.ZtgTtp), hostVar(writeStamp), hostVar(writeName),
-      hostVar(r.ZkbPnr), hostVar(r.ZkbZtr), hostVar(r.ZkbDtm),
-      hostVar(r.ZkbKst), hostVar(r.ZkbKtr), hostVar(r.ZkbKrt),
-      hostVar(r.ZkbZkt), hostVar(writeEnd)};
+  static const auto kInputs = joined<26>(setVars(), hostVar(writeStamp),
+                                         hostVar(writeName), keyVars(),
+                                         hostVar(writeEnd));
   return kInputs;
 }
 
 HostVars insertZkbEvaluationInputs() {
-  const ZkbRecord& r = writeRow;
-  static const HostVar kInputs[] = {
-      hostVar(r.ZkbPnr), hostVar(r.ZkbZtr), hostVar(r.ZkbDtm),
-      hostVar(r.ZkbKst), hostVar(r.ZkbKtr), hostVar(r.ZkbKrt),
-      hostVar(r.ZkbZkt), hostVar(r.ZkbStd), hostVar(r.ZkbTge),
-      hostVar(r.ZkbStg), hostVar(r.ZkbSto), hostVar(r.ZkbBem),
-      hostVar(r.ZkbNum), hostVar(r.ZkbAnz), hostVar(r.ZtgVra),
-      hostVar(r.ZtgAkr), hostVar(r.ZtgAbt), hostVar(r.ZtgKst),
-      hostVar(r.ZtgKtr), hostVar(r.ZtgKrt), hostVar(r.ZtgAgr),
-      hostVar(r.ZtgBsd), hostVar(r.ZtgTtp), hostVar(writeName),
-      hostVar(writeEnd), hostVar(writeStamp)};
+  static const auto kInputs =
+      joined<26>(keyVars(), setVars(), hostVar(writeName), hostVar(writeEnd),
+                 hostVar(writeStamp));
   return kInputs;
 }
 
@@ -175,14 +186,6 @@ HostVars zkbSumOutputs() {
       hostVar(r.ZkbSto), hostVar(r.ZkbTge), hostVar(r.ZkbStg),
       hostVar(r.ZkbAnz)};
   return kOutputs;
-}
-
-// Update by key; anything but 0 (no row, or an error) leads to the insert.
-SqlStatus updateOrInsert(SqlText update, HostVars updateInputs, SqlText insert,
-                         HostVars insertInputs) {
-  SqlStatus status = session().execute(update, updateInputs);
-  if (status.ok()) return status;
-  return session().execute(insert, insertInputs);
 }
 
 void copyAssignment(const TgbRecord& tgb, ZkbRecord& zkb) {
