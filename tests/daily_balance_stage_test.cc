@@ -160,5 +160,29 @@ TEST_F(DailyBalanceStageTest, BookingsAreNumberedAndCountedPerBalanceRow) {
               " ZkbZkt=GLZ ZkbStd=30 ZkbNum=1 ZkbAnz=5"}));
 }
 
+// Source rows of every period code are written with their own code; only
+// day rows get the year balance, and a booking of a quarter row no day
+// count. (Dated off the periods' first days, so that the roll-up's rows
+// stand beside them.)
+TEST_F(DailyBalanceStageTest, EveryPeriodCodeKeepsItsOwnCode) {
+  app("insert into Zev130Zkt values ('JHS',1);"
+      "insert into Zev332Jav values ('1001'," + jd("20240101") + "," +
+      jd("20241231") + ",50);");
+  for (int ztr = 1; ztr <= 6; ++ztr)
+    app(tgb("1001", ztr, "2024010" + std::to_string(ztr + 1), kValues));
+  app(zkb("1001", 4, "20240105", "K1", "GLZ", "1,0,0,0,0"));
+  runJanuary();
+
+  EXPECT_EQ(value("select group_concat(TgbZtr||':'||TgbDtm||':'||JavJaz||':'||"
+                  "JavSol||':'||JavDi2, ' ') from (select * from Zev899Tgb "
+                  "where TgbDtm<>'20240101' order by TgbZtr)"),
+            "1:20240102:50:11:50 2:20240103:50:0:0 3:20240104:50:0:0 "
+            "4:20240105:50:0:0 5:20240106:50:0:0 6:20240107:50:0:0");
+  EXPECT_EQ(rows("Zev899Zkb", "ZkbDtm='20240105'", "ZkbNum"),
+            (std::vector<std::string>{
+                "ZkbPnr=1001 ZkbZtr=4 ZkbDtm=20240105 ZkbKst=K1 ZkbKtr=KTR "
+                "ZkbKrt=KRT ZkbZkt=GLZ ZkbStd=1 ZkbNum=1"}));
+}
+
 }  // namespace
 }  // namespace ravlen
