@@ -262,5 +262,26 @@ TEST_F(RollUpTest, RepeatedNamedRunGivesTheCountsOfTheFirst) {
   EXPECT_EQ(status("GEW"), "5");
 }
 
+// The first two stages of a standard run: bookings and persons of the window
+// reach the warehouse before the daily balances, with their texts.
+TEST_F(RollUpTest, BookingsAndPersonsOfTheWindowAreLoaded) {
+  sys("insert into Zev102whl values (13102,1,1,'Kommen');");
+  app(bch("1001", "20240305") + bch("1001", "20240401") +
+      "insert into ZEV300PNR (PnrNum,PnrSpr,PnrNam) values "
+      "('1001',1,'Muster');"
+      "insert into Zev310Bsv (BsvPnr,BsvGvo,BsvLug) values ('1001'," +
+      jd("20200101") + ",'L1');"
+      "insert into Zev310Bsv (BsvPnr,BsvGvo,BsvGbi) values ('2002'," +
+      jd("20200101") + "," + jd("20231231") + ");");
+  runOk({"20240301", "20240331"});
+  EXPECT_EQ(rows("Zev899Bch", "1=1", "BchVon"),
+            (Rows{"BchPnr=1001 BchVon=20240305 BchUhr=080000 BchFkt=1 "
+                  "BchTtx=Kommen BchFcd=A"}));
+  EXPECT_EQ(value("select group_concat(PnrNum||':'||PnrNam||':'||PnrLug) "
+                  "from Zev899Pnr"),
+            "1001:Muster:L1")
+      << "only the person employed within the window";
+}
+
 }  // namespace
 }  // namespace ravlen
