@@ -22,8 +22,18 @@ SqlStatus Session::notConnected() {
   return sqlstatus::kNotConnected;
 }
 
-SqlStatus Session::execute(SqlText text, HostVars in) {
-  return backend_ ? backend_->execute(text, in) : notConnected();
+SqlStatus Session::observed(StatementOp op, SqlText text, SqlStatus status) {
+  if (status.failed() && observer_ != nullptr)
+    observer_->failed(op, text.view(), text.id(), status, lastError());
+  return status;
+}
+
+SqlStatus Session::execute(SqlText text, HostVars in, Expect expect) {
+  SqlStatus status = backend_ ? backend_->execute(text, in) : notConnected();
+  bool handled = expect == Expect::kAnyFailure ||
+                 (expect == Expect::kUniqueKey &&
+                  status.code() == sqlstatus::kUniqueKey.code());
+  return handled ? status : observed(StatementOp::kExecute, text, status);
 }
 
 SqlStatus Session::executeImmediate(std::string_view text) {
@@ -31,23 +41,29 @@ SqlStatus Session::executeImmediate(std::string_view text) {
 }
 
 SqlStatus Session::selectInto(SqlText text, HostVars in, HostVars out) {
-  return backend_ ? backend_->selectInto(text, in, out) : notConnected();
+  return observed(StatementOp::kSelectInto, text,
+                  backend_ ? backend_->selectInto(text, in, out)
+                           : notConnected());
 }
 
 SqlStatus Session::openCursor(SqlText text, HostVars in) {
-  return backend_ ? backend_->openCursor(text, in) : notConnected();
+  return observed(StatementOp::kOpen, text,
+                  backend_ ? backend_->openCursor(text, in) : notConnected());
 }
 
 SqlStatus Session::fetch(SqlText text, HostVars out) {
-  return backend_ ? backend_->fetch(text, out) : notConnected();
+  return observed(StatementOp::kFetch, text,
+                  backend_ ? backend_->fetch(text, out) : notConnected());
 }
 
 SqlStatus Session::closeCursor(SqlText text) {
-  return backend_ ? backend_->closeCursor(text) : notConnected();
+  return observed(StatementOp::kClose, text,
+                  backend_ ? backend_->closeCursor(text) : notConnected());
 }
 
 SqlStatus Session::commit() {
-  return backend_ ? backend_->commit() : notConnected();
+  return observed(StatementOp::kCommit, "commit",
+                  backend_ ? backend_->commit() : notConnected());
 }
 
 const std::string& Session::lastError() const {

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "db/backend.h"
+#include "db/statement_observer.h"
 
 namespace ravlen {
 
@@ -24,7 +25,10 @@ class Session {
   void disconnect();
   bool connected() const { return backend_ != nullptr; }
 
-  SqlStatus execute(SqlText text, HostVars in = {});
+  // `expect` names failures that the caller handles itself; the observer
+  // does not hear of them.
+  SqlStatus execute(SqlText text, HostVars in = {},
+                    Expect expect = Expect::kNothing);
   // Prepares a text built at run time and executes it once.
   SqlStatus executeImmediate(std::string_view text);
   SqlStatus selectInto(SqlText text, HostVars in, HostVars out);
@@ -35,11 +39,17 @@ class Session {
   // The database's message of the last failure ("" when none).
   const std::string& lastError() const;
 
+  // Every failing statement from now on is passed to `observer` (nullptr:
+  // to nobody). The observer outlives its installation.
+  void setObserver(StatementObserver* observer) { observer_ = observer; }
+
  private:
   SqlStatus notConnected();
+  SqlStatus observed(StatementOp op, SqlText text, SqlStatus status);
 
   std::unique_ptr<Backend> backend_;
   std::string connectError_;
+  StatementObserver* observer_ = nullptr;
 };
 
 // The process's session.

@@ -1,6 +1,7 @@
 #include "run/booking_stage.h"
 
 #include "db/sqlhlp.h"
+#include "run/run_report.h"
 #include "sql/bch_record.h"
 #include "sql/booking.h"
 
@@ -12,8 +13,9 @@ void runBookingStage(const DateText& von, const DateText& bis) {
   for (;;) {
     row.clear();
     if (!fetchBchSource(row).ok()) break;
+    runReport().rowRead();
     enrichBchRow(row);
-    writeBch(row);
+    runReport().rowWritten(writeBch(row));
   }
   closeBchSource();
   sqlCommit();

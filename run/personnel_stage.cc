@@ -1,6 +1,7 @@
 #include "run/personnel_stage.h"
 
 #include "db/sqlhlp.h"
+#include "run/run_report.h"
 #include "sql/personnel.h"
 #include "sql/pnr_record.h"
 
@@ -12,8 +13,9 @@ void runPersonnelStage(const DateText& von, const DateText& bis) {
   for (;;) {
     row.clear();
     if (!fetchPnrSource(row).ok()) break;
+    runReport().rowRead();
     lookupPnrZtg(row);
-    writePnr(row);
+    runReport().rowWritten(writePnr(row));
   }
   closePnrSource();
   sqlCommit();

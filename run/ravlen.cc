@@ -25,7 +25,7 @@ int runRavlen(int argc, char** argv) {
   int end = startUp(argc, argv, stdout, params);
   if (end == kProceed) {
     reportWindow(params, stderr);
-    end = runTransfer(params, stdout);
+    end = runTransfer(params, stdout, stderr);
   }
   std::fflush(stdout);
   return end;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "db/sqlhlp.h"
+#include "run/run_report.h"
 #include "sql/booking_statistics.h"
 #include "sql/bst_record.h"
 #include "sql/calendar.h"
@@ -33,6 +34,11 @@ const char* const kLevelMessages[] = {
     "Tabelle Zev899Tgb + Zev899Bst (indiv. Zeitraum) bearbeiten...\n",
 };
 
+// The levels' names in the run's summary.
+const char* const kLevelNames[] = {"Tag",     "Woche",    "Monat",
+                                   "Quartal", "Halbjahr", "Jahr",
+                                   "Auswertungen"};
+
 // Where summed rows go: the standard-period tables, or one evaluation of
 // the 898 tables (its cut last day and its name).
 struct Target {
@@ -52,13 +58,14 @@ void sumDailyBalances(int32_t fromZtr, const DateText& first,
   for (;;) {
     tgbRow.clear();
     if (!fetchTgbSum(tgbRow).ok()) break;
+    runReport().rowRead();
     tgbRow.TgbDtm = first;
     tgbRow.TgbZtr = to.ztr;
     lookupZtg(tgbRow);
-    if (to.evaluationName)
-      writeTgbEvaluation(tgbRow, *to.evaluationEnd, *to.evaluationName);
-    else
-      writeTgb(tgbRow);
+    runReport().rowWritten(
+        to.evaluationName
+            ? writeTgbEvaluation(tgbRow, *to.evaluationEnd, *to.evaluationName)
+            : writeTgb(tgbRow));
   }
   closeTgbSum();
 }
@@ -77,10 +84,11 @@ void sumTimeAccounts(int32_t fromZtr, const DateText& first,
     zkbRow.ZkbDtm = first;
     zkbRow.ZkbZtr = to.ztr;
     totals.fold(zkbRow, true);
-    if (to.evaluationName)
-      writeZkbEvaluation(zkbRow, *to.evaluationEnd, *to.evaluationName);
-    else
-      writeZkb(zkbRow);
+    runReport().rowRead();
+    runReport().rowWritten(
+        to.evaluationName
+            ? writeZkbEvaluation(zkbRow, *to.evaluationEnd, *to.evaluationName)
+            : writeZkb(zkbRow));
   }
   closeZkbSum();
 }
@@ -102,10 +110,11 @@ void countBookings(int32_t fromZtr, const DateText& first,
     SqlStatus status =
         fromBookings ? fetchBchCount(bstRow) : fetchBstSum(bstRow);
     if (!status.ok()) break;
-    if (to.evaluationName)
-      writeBstEvaluation(bstRow, *to.evaluationEnd, *to.evaluationName);
-    else
-      writeBst(bstRow);
+    runReport().rowRead();
+    runReport().rowWritten(
+        to.evaluationName
+            ? writeBstEvaluation(bstRow, *to.evaluationEnd, *to.evaluationName)
+            : writeBst(bstRow));
   }
   if (fromBookings)
     closeBchCount();
@@ -215,10 +224,13 @@ void buildEvaluationPeriod(const DateText& first, const DateText& last,
 void rollUpPeriods(const RunParameters& params, std::FILE* out) {
   for (int32_t ztr = kDays; ztr <= kYears; ++ztr) {
     progress(params, out, ztr);
+    runReport().beginStage(kLevelNames[ztr - 1]);
     walkLevel(params, ztr);
   }
   progress(params, out, kEvaluations);
+  runReport().beginStage(kLevelNames[kEvaluations - 1]);
   buildEvaluations(params);
+  runReport().endStage();
 }
 
 bool firstPeriodStart(int32_t ztr, const DateText& von, DateText& first) {

@@ -1,9 +1,11 @@
 #include "run/run_sequence.h"
 
+#include "db/session.h"
 #include "db/sqlhlp.h"
 #include "run/booking_stage.h"
 #include "run/personnel_stage.h"
 #include "run/roll_up.h"
+#include "run/run_report.h"
 #include "sql/booking.h"
 #include "sql/booking_statistics.h"
 #include "sql/daily_balance.h"
@@ -46,16 +48,19 @@ void clearDailyBalances(const RunParameters& p) {
 // fetch status but 0 ends the loop, the end of the rows as well as an error.
 void transferDailyBalances(const RunParameters& p, const RunState& state) {
   static TgbRecord row;
+  RowCounts bookings;
   openTgbSource(p.vonDatum, p.bisDatum);
   for (;;) {
     row.clear();
     if (!fetchTgbSource(row).ok()) break;
+    runReport().rowRead();
     enrichTgbRow(row, state.pairs);
-    writeTgb(row);
-    transferZkbOfTgb(row);
+    runReport().rowWritten(writeTgb(row));
+    transferZkbOfTgb(row, &bookings);
   }
   closeTgbSource();
   sqlCommit();
+  runReport().addRows("Zeitkontobuchungen", bookings.read, bookings.written);
 }
 
 // Deletes the window's booking statistics and commits. The counts of a week,
@@ -75,42 +80,57 @@ void clearStatistics(const RunParameters& p) {
   sqlCommit();
 }
 
-int standardRun(const RunParameters& p, std::FILE* out) {
+void standardRun(const RunParameters& p, std::FILE* out) {
+  RunReport& report = runReport();
   RunState state;
   readPairNumbers(state);
   progress(p, out, kBchMessage);
+  report.beginStage("Buchungen");
   runBookingStage(p.vonDatum, p.bisDatum);
   progress(p, out, kPnrMessage);
+  report.beginStage("Personal");
   runPersonnelStage(p.vonDatum, p.bisDatum);
   progress(p, out, kTgbMessage);
+  report.beginStage("Bereinigung Tagessalden");
   clearDailyBalances(p);
+  report.beginStage("Tagessalden");
   transferDailyBalances(p, state);
+  report.beginStage("Bereinigung Statistik");
   clearStatistics(p);
   rollUpPeriods(p, out);
+  report.endStage();
   std::fputs(kFinished, out);
   sqlEnd();
-  return 0;
 }
 
 // Builds the one evaluation over the window from the day rows already in
 // the warehouse. The booking counts are added to stored rows, so the
 // evaluation's earlier counts for this very period go first, in the same
 // transaction as the build.
-int namedEvaluationRun(const RunParameters& p, std::FILE* out) {
+void namedEvaluationRun(const RunParameters& p, std::FILE* out) {
   progress(p, out, kTgbEvaluationMessage);
+  runReport().beginStage("Auswertung");
   deleteBstEvaluationPeriod(p.auswertungsname, p.vonDatum, p.bisDatum);
   buildEvaluationPeriod(p.vonDatum, p.bisDatum, p.auswertungsname,
                         p.debug ? kBstEvaluationMessage : nullptr, out);
   markEvaluation(p.auswertungsname);
   sqlCommit();
-  return 0;
 }
 
 }  // namespace
 
-int runTransfer(const RunParameters& params, std::FILE* out) {
-  if (!params.auswertungsname.empty()) return namedEvaluationRun(params, out);
-  return standardRun(params, out);
+int runTransfer(const RunParameters& params, std::FILE* out, std::FILE* err) {
+  RunReport& report = runReport();
+  report.start(err);
+  session().setObserver(&report);
+  if (params.auswertungsname.empty())
+    standardRun(params, out);
+  else
+    namedEvaluationRun(params, out);
+  std::fflush(out);
+  report.printSummary();
+  session().setObserver(nullptr);
+  return report.errors() > 0 ? kExitFailed : 0;
 }
 
 }  // namespace ravlen

@@ -1,6 +1,9 @@
 // The transfer run that follows start-up. A non-empty evaluation name selects
-// the named-evaluation run, an empty one the standard run. Both return exit
-// code 0 once their sequence has ended, whatever failed inside it.
+// the named-evaluation run, an empty one the standard run. Both go through
+// their whole sequence whatever fails inside it; failing statements are
+// reported on `err` as they happen, and a summary of the run follows at the
+// end (RunReport). The exit code is 0, or kExitFailed when any statement
+// failed, so that a scheduler sees a broken night.
 //
 // Standard run, in this fixed order: the JHS/JHR balance-pair numbers; the
 // booking and personnel stages; the first clear-down (daily balances and
@@ -23,13 +26,14 @@
 namespace ravlen {
 
 inline constexpr int32_t kZtrEvaluation = 7;
+inline constexpr int kExitFailed = 1;
 
 // Values that the standard run reads once and its stages share.
 struct RunState {
   YearBalancePairs pairs;  // of the time accounts "JHS" and "JHR"
 };
 
-int runTransfer(const RunParameters& params, std::FILE* out);
+int runTransfer(const RunParameters& params, std::FILE* out, std::FILE* err);
 
 }  // namespace ravlen
 

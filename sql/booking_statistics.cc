@@ -108,7 +108,8 @@ HostVars updateBstEvaluationInputs() {
 // Insert; only a taken key (-1) leads to the update that adds the count.
 SqlStatus insertOrAdd(SqlText insert, HostVars insertInputs, SqlText update,
                       HostVars updateInputs) {
-  SqlStatus status = session().execute(insert, insertInputs);
+  SqlStatus status =
+      session().execute(insert, insertInputs, Expect::kUniqueKey);
   if (status != sqlstatus::kUniqueKey) return status;
   return session().execute(update, updateInputs);
 }

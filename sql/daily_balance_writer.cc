@@ -7,6 +7,7 @@
 #include "db/session.h"
 #include "sql/calendar.h"
 #include "sql/daily_balance_columns.h"
+#include "sql/update_or_insert.h"
 
 namespace ravlen {
 namespace {
@@ -31,9 +32,7 @@ struct BoundStatement {
       vars.push_back(kTgbColumns[column].bind(writeRow));
   }
 
-  SqlStatus execute() const {
-    return session().execute(text, std::span<const HostVar>(vars));
-  }
+  HostVars inputs() const { return std::span<const HostVar>(vars); }
 
   SqlText text;
   std::vector<HostVar> vars;
@@ -49,8 +48,8 @@ void prepareWriteRow(const TgbRecord& rec) {
 // The update, and the insert when the update did not hit the row.
 SqlStatus updateOrInsert(const BoundStatement& update,
                          const BoundStatement& insert) {
-  SqlStatus status = update.execute();
-  return status.ok() ? status : insert.execute();
+  return updateOrInsert(update.text, update.inputs(), insert.text,
+                        insert.inputs());
 }
 
 // Bind copies of the sum cursor: its parameters and the row being fetched.

@@ -229,12 +229,15 @@ SqlStatus fetchZkbSource(ZkbRecord& rec) {
 
 SqlStatus closeZkbSource() { return session().closeCursor(kZkbSource); }
 
-SqlStatus transferZkbOfTgb(const TgbRecord& tgb) {
+SqlStatus transferZkbOfTgb(const TgbRecord& tgb, RowCounts* counts) {
+  RowCounts ignored;
+  if (counts == nullptr) counts = &ignored;
   openZkbSource(PersonKey(tgb.TgbPnr.view()), tgb.TgbZtr, tgb.TgbDtm);
   static ZkbKeyTotals totals;
   totals.startScope();
   SqlStatus status;
   while ((status = fetchZkbSource(bookingRow)).ok()) {
+    ++counts->read;
     copyAssignment(tgb, bookingRow);
     bool dayRow = tgb.TgbZtr == 1;
     if (dayRow)
@@ -242,7 +245,7 @@ SqlStatus transferZkbOfTgb(const TgbRecord& tgb) {
     else
       computeZkbAnz(tgb, bookingRow);
     totals.fold(bookingRow, dayRow);
-    writeZkb(bookingRow);
+    if (writeZkb(bookingRow).ok()) ++counts->written;
   }
   closeZkbSource();
   return status;

@@ -42,7 +42,12 @@ SqlStatus closeZkbSource();
 // writeZkb. Bookings of the row that share a warehouse key are stored as
 // one row with their totals (ZkbKeyTotals). Returns the status that ended
 // the fetch loop (1403 normally).
-SqlStatus transferZkbOfTgb(const TgbRecord& tgb);
+// `counts`, when given, is increased by the bookings read and written.
+struct RowCounts {
+  int64_t read = 0;
+  int64_t written = 0;
+};
+SqlStatus transferZkbOfTgb(const TgbRecord& tgb, RowCounts* counts = nullptr);
 
 // Sets ZkbAnz of a week (TgbZtr 2) or month (TgbZtr 3) booking to the number
 // of day bookings of the same person and account keys from the booking's day

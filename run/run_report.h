@@ -1,0 +1,94 @@
+// RunReport: the operator's account of a run, written to standard error so
+// that standard output keeps exactly the program's fixed messages.
+//
+//  - Every failing statement of the session is one German line: what was
+//    done to which table, the status and the database's message. A lookup
+//    that finds several rows (-1422) is a warning, anything else an error.
+//    At most kLinesPerStatement lines are written per statement text; the
+//    summary counts the rest, so a broken night does not write a million
+//    lines.
+//  - The stages count the rows they read and write and are timed; the
+//    summary at the end lists them with the errors, warnings and the run's
+//    duration.
+//
+// There is one report per process (runReport()); installing it as the
+// session's observer is the run's business (runTransfer).
+#ifndef RAVLEN_RUN_RUN_REPORT_H_
+#define RAVLEN_RUN_RUN_REPORT_H_
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/statement_observer.h"
+
+namespace ravlen {
+
+class RunReport : public StatementObserver {
+ public:
+  static constexpr int kLinesPerStatement = 3;
+
+  // Starts afresh: no stages, no failures, the clock at zero; lines go to
+  // `err`.
+  void start(std::FILE* err);
+
+  void failed(StatementOp op, std::string_view statement, const void* id,
+              SqlStatus status, std::string_view message) override;
+
+  // Stages follow one another; beginStage ends the one before.
+  void beginStage(std::string_view name);
+  void endStage();
+  // Counts for the current stage.
+  void rowRead() { ++current().read; }
+  void rowWritten(SqlStatus status) {
+    if (status.ok()) ++current().written;
+  }
+  // Counts for a stage that runs inside the current one (not timed apart).
+  void addRows(std::string_view stage, int64_t read, int64_t written);
+
+  int64_t errors() const { return errors_; }
+  int64_t warnings() const { return warnings_; }
+
+  // The counts of the lines left out, the stages, errors, warnings and the
+  // duration.
+  void printSummary();
+
+ private:
+  struct Stage {
+    std::string name;
+    int64_t read = 0, written = 0;
+    double seconds = -1;  // not timed apart
+  };
+  // The failures of one statement text.
+  struct Failures {
+    std::string what;  // "beim Einfuegen in Zev899Tgb"
+    bool warning = false;
+    int64_t count = 0;
+  };
+
+  Stage& current();
+  Stage& stageNamed(std::string_view name);
+  double elapsed(std::chrono::steady_clock::time_point since) const;
+
+  std::FILE* err_ = stderr;
+  std::vector<Stage> stages_;
+  bool stageOpen_ = false;
+  size_t currentStage_ = 0;
+  std::chrono::steady_clock::time_point runStart_, stageStart_;
+  std::map<const void*, Failures> failures_;
+  int64_t errors_ = 0, warnings_ = 0;
+};
+
+RunReport& runReport();
+
+// "beim Einfuegen in Zev899Tgb", "beim Lesen aus Zev310Bsv", ...: the
+// operation and table of a failed statement, for the report's lines.
+std::string describeStatement(StatementOp op, std::string_view statement);
+
+}  // namespace ravlen
+
+#endif  // RAVLEN_RUN_RUN_REPORT_H_
