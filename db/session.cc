@@ -22,13 +22,19 @@ SqlStatus Session::notConnected() {
   return sqlstatus::kNotConnected;
 }
 
+void Session::record(SqlText text) {
+  if (recordedIds_.insert(text.id()).second) recorded_.push_back(text.view());
+}
+
 SqlStatus Session::observed(StatementOp op, SqlText text, SqlStatus status) {
+  if (recording_) record(text);
   if (status.failed() && observer_ != nullptr)
     observer_->failed(op, text.view(), text.id(), status, lastError());
   return status;
 }
 
 SqlStatus Session::execute(SqlText text, HostVars in, Expect expect) {
+  if (recording_) record(text);
   SqlStatus status = backend_ ? backend_->execute(text, in) : notConnected();
   bool handled = expect == Expect::kAnyFailure ||
                  (expect == Expect::kUniqueKey &&

@@ -9,8 +9,10 @@
 #define RAVLEN_DB_SESSION_H_
 
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "db/backend.h"
 #include "db/statement_observer.h"
@@ -43,13 +45,25 @@ class Session {
   // to nobody). The observer outlives its installation.
   void setObserver(StatementObserver* observer) { observer_ = observer; }
 
+  // While on, the session notes the text of every statement it is given
+  // (all are constants), so that a test can check each of them, for example
+  // for its query plan. Off by default: it costs a lookup per statement.
+  void recordStatements(bool on) { recording_ = on; }
+  const std::vector<std::string_view>& recordedStatements() const {
+    return recorded_;
+  }
+
  private:
   SqlStatus notConnected();
   SqlStatus observed(StatementOp op, SqlText text, SqlStatus status);
+  void record(SqlText text);
 
   std::unique_ptr<Backend> backend_;
   std::string connectError_;
   StatementObserver* observer_ = nullptr;
+  bool recording_ = false;
+  std::set<const void*> recordedIds_;
+  std::vector<std::string_view> recorded_;
 };
 
 // The process's session.

@@ -15,7 +15,7 @@
 #include <unistd.h>
 
 #include "db/sqlite/dialect.h"
-#include "db/sqlite/translate.h"
+#include "tests/support/query_plan.h"
 
 namespace ravlen {
 namespace {
@@ -275,25 +275,8 @@ class SchemaPlanTest : public ::testing::Test {
     std::filesystem::remove_all(dir_);
   }
 
-  // Translates the statement as the embedded database does, prepares it and
-  // returns its query plan, one line per step; a preparation failure is
-  // returned as "error: <message>".
   std::vector<std::string> plan(const std::string& statement) {
-    const std::string explain =
-        "explain query plan " + translateStatement(statement, "KORV").sql;
-    std::vector<std::string> lines;
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db_.get(), explain.c_str(), -1, &stmt, nullptr) !=
-        SQLITE_OK) {
-      lines.push_back(std::string("error: ") + sqlite3_errmsg(db_.get()));
-      return lines;
-    }
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-      lines.push_back(
-          reinterpret_cast<const char*>(sqlite3_column_text(stmt, 3)));
-    }
-    sqlite3_finalize(stmt);
-    return lines;
+    return testing::queryPlan(db_.get(), statement, "KORV");
   }
 
   std::filesystem::path dir_;
@@ -669,18 +652,13 @@ std::vector<StatementCase> programStatements() {
   };
 }
 
-// A step that reads a whole table, or a whole index, grows with the data.
-bool isFullScan(const std::string& line) {
-  return line.rfind("SCAN ", 0) == 0 && line != "SCAN CONSTANT ROW";
-}
-
 TEST_F(SchemaPlanTest, EveryStatementPreparesAndUsesAnIndex) {
   for (const StatementCase& c : programStatements()) {
     SCOPED_TRACE(c.name);
     std::string joined;
     for (const std::string& line : plan(c.text)) {
       EXPECT_EQ(line.rfind("error: ", 0), std::string::npos) << line;
-      EXPECT_FALSE(isFullScan(line)) << line;
+      EXPECT_FALSE(testing::isFullScan(line)) << line;
       joined += line + "\n";
     }
     if (*c.index != '\0') {
