@@ -56,6 +56,19 @@ inline constexpr char kDateTooLong[] =
     "Ravlen: Error (Datum laenger als 8 Zeichen: %s).\n";
 inline constexpr char kNameTooLong[] =
     "Ravlen: Error (Auswertungsname laenger als 50 Zeichen: %s).\n";
+// Refusals of input that would otherwise reach the database (exit code 99
+// for the settings, -1 for the window); nothing has been written then.
+inline constexpr char kIniUnreadable[] =
+    "Ravlen: Error (INI-Datei nicht lesbar: %s).\n";
+inline constexpr char kSettingDamaged[] =
+    "Ravlen: Error (Wert von %s in der INI-Datei beschaedigt oder falsch "
+    "verschluesselt).\n";
+inline constexpr char kNet8Empty[] =
+    "Ravlen: Error (NET8 in der INI-Datei fehlt oder ist leer).\n";
+inline constexpr char kDateInvalid[] =
+    "Ravlen: Error (Ungueltiges Datum: %s).\n";
+inline constexpr char kTodayUnreadable[] =
+    "Ravlen: Error (Heutiges Datum nicht im Basiskalender).\n";
 
 inline constexpr char kDebugSwitch[] = "/D";
 

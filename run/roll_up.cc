@@ -169,8 +169,17 @@ SqlStatus periodBounds(int32_t ztr, const DateText& date, DateText& first,
 // One level's walk over the window. Levels from quarters on commit every
 // period; the finer levels commit once at the end, also when they built
 // nothing or ended early.
+//
+// Every walk ends: a level never builds the same period twice. Periods of
+// one level do not overlap and the walk moves forward, so a period that
+// starts no later than the one built before it is that period again (a
+// month whose last days the calendar lacks: the first missing day still
+// gets the month's bounds, and the step from the month's last calendar day
+// lands on that missing day again). The level ends there. A date step that
+// fails, gives NULL (an empty date) or does not move forward ends it too.
 void walkLevel(const RunParameters& p, int32_t ztr) {
   DateText current = p.vonDatum;
+  DateText builtFirst;  // first day of the period built last; empty at start
   while (!(current > p.bisDatum)) {
     DateText first, last, next;
     SqlStatus status = periodBounds(ztr, current, first, last);
@@ -180,9 +189,13 @@ void walkLevel(const RunParameters& p, int32_t ztr) {
     } else if (!status.ok()) {
       break;
     }
+    if (!builtFirst.empty() && !(first > builtFirst)) break;
     buildPeriod(ztr, first, last);
+    builtFirst = first;
     if (ztr >= kQuarters) sqlCommit();
-    if (!shiftDate(last, 0, 1, next).ok() || !(next > current)) break;
+    if (!shiftDate(last, 0, 1, next).ok() || next.empty() ||
+        !(next > current))
+      break;
     current = next;
   }
   if (ztr < kQuarters) sqlCommit();

@@ -14,8 +14,9 @@
 //
 // A bounds lookup that finds no calendar row makes the period run from the
 // current date to BisDatum; any other failure of a bounds lookup or of the
-// date step ends the level, and a date step that does not move forward ends
-// it as well, so no level can walk forever.
+// date step ends the level. So does a step without result (NULL) or one that
+// does not move forward, and a walk that would come back to a period it has
+// built already: no level builds a period twice, none can walk forever.
 #ifndef RAVLEN_RUN_ROLL_UP_H_
 #define RAVLEN_RUN_ROLL_UP_H_
 

@@ -1,11 +1,16 @@
 #include "run/start_up.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "db/sqlhlp.h"
 #include "run/console_texts.h"
+#include "run/date_argument.h"
 #include "settings/settings_reader.h"
 #include "sql/calendar.h"
 
@@ -16,27 +21,67 @@ struct ConnectionSettings {
   std::string net8, schema, login, pass;
 };
 
-bool settingsFileExists(const char* path) {
+// The settings file must be there and readable. A path that names nothing
+// gets the usual message; a file that is there but cannot be read (no
+// permission, a directory) is named as such.
+int checkSettingsFile(const char* path, std::FILE* out) {
   std::FILE* file = std::fopen(path, "r");
-  if (file == nullptr) return false;
-  std::fclose(file);
-  return true;
+  bool readable = file != nullptr;
+  if (file != nullptr) {
+    char byte;
+    readable = std::fread(&byte, 1, 1, file) == 1 || !std::ferror(file);
+    std::fclose(file);
+  }
+  if (readable) return kProceed;
+  struct stat info;
+  if (stat(path, &info) != 0) {
+    std::fputs(kIniNotFound, out);
+  } else {
+    std::fprintf(out, kIniUnreadable, path);
+  }
+  return kExitCannotStart;
 }
 
 std::string readValue(const char* key, const char* path) {
   return readSetting("", key, 0, path).value.str();
 }
 
+// A deciphered value with a control character (a byte below 0x20, or 0x7F)
+// is damaged or was enciphered under another key.
+bool looksDamaged(std::string_view value) {
+  for (char c : value) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) return true;
+  }
+  return false;
+}
+
 // The four settings; the schema name is the SCHEMA value less its last
-// character (the settings files store it with one trailing character).
-ConnectionSettings readConnectionSettings(const char* path) {
-  ConnectionSettings s;
+// character (the settings files store it with one trailing character, which
+// is dropped unseen and therefore not checked). Returns kProceed, or 99 after
+// the message for a damaged value or an empty NET8: such values would only
+// end in a failed or misdirected connect.
+int readConnectionSettings(const char* path, std::FILE* out,
+                           ConnectionSettings& s) {
   s.net8 = readValue("NET8", path);
   s.schema = readValue("SCHEMA", path);
   if (!s.schema.empty()) s.schema.pop_back();
   s.login = readValue("LOGIN", path);
   s.pass = readValue("PASS", path);
-  return s;
+  const std::pair<const char*, const std::string*> values[] = {
+      {"NET8", &s.net8}, {"SCHEMA", &s.schema},
+      {"LOGIN", &s.login}, {"PASS", &s.pass}};
+  for (const auto& [key, value] : values) {
+    if (looksDamaged(*value)) {
+      std::fprintf(out, kSettingDamaged, key);
+      return kExitCannotStart;
+    }
+  }
+  if (s.net8.empty()) {
+    std::fputs(kNet8Empty, out);
+    return kExitCannotStart;
+  }
+  return kProceed;
 }
 
 bool isDebugSwitch(const char* arg) { return std::strcmp(arg, kDebugSwitch) == 0; }
@@ -80,12 +125,15 @@ int refuse(std::FILE* out, const char* format, const std::string& arg) {
 }
 
 // The window of the date form "Inidatei DatumVon [DatumBis] [Name] [/D]".
+// `bisFromToday` tells whether BisDatum was derived from today.
 int dateFormWindow(int n, const char* const* argv, const DateText& today,
-                   std::FILE* out, RunParameters& p) {
+                   std::FILE* out, RunParameters& p, bool& bisFromToday) {
   std::string von = argv[2], bis = today.str(), name;
+  bisFromToday = n == 2 || n >= 6;
   if (n == 2) bis = yearText(yearOf(today) + 1, "1231");
   if (n == 3) {
-    if (isDebugSwitch(argv[3])) switchDebugOn(out, p); else bis = argv[3];
+    bisFromToday = isDebugSwitch(argv[3]);
+    if (bisFromToday) switchDebugOn(out, p); else bis = argv[3];
   }
   if (n == 4) {
     if (isDebugSwitch(argv[4])) switchDebugOn(out, p); else name = argv[4];
@@ -108,6 +156,20 @@ int dateFormWindow(int n, const char* const* argv, const DateText& today,
   return kProceed;
 }
 
+// What the checks of the command line let through: a window that rests on
+// a today the calendar does not hold (it would be built from empty or
+// made-up bounds), and date arguments that are no days.
+int checkWindow(bool usesToday, bool dateForm, const DateText& today,
+                std::FILE* out, const RunParameters& p) {
+  if (usesToday && today.empty()) return refuse(out, kTodayUnreadable, "");
+  if (!dateForm) return kProceed;
+  for (const DateText* bound : {&p.vonDatum, &p.bisDatum}) {
+    if (!isCalendarDate(bound->view()))
+      return refuse(out, kDateInvalid, bound->str());
+  }
+  return kProceed;
+}
+
 }  // namespace
 
 int startUp(int argc, const char* const* argv, std::FILE* out,
@@ -120,22 +182,25 @@ int startUp(int argc, const char* const* argv, std::FILE* out,
     return kExitCannotStart;
   }
   const char* settingsPath = argv[1];
-  if (!settingsFileExists(settingsPath)) {
-    std::fputs(kIniNotFound, out);
-    return kExitCannotStart;
-  }
-  ConnectionSettings s = readConnectionSettings(settingsPath);
+  if (int end = checkSettingsFile(settingsPath, out); end != kProceed)
+    return end;
+  ConnectionSettings s;
+  if (int end = readConnectionSettings(settingsPath, out, s); end != kProceed)
+    return end;
   if (sqlConnect(s.login, s.pass, s.net8, s.schema) != 0) {
     std::fputs(kConnectFailed, out);
     return kExitCannotStart;
   }
   DateText today;
-  readToday(today);  // a failure leaves today empty
+  readToday(today);  // a failure leaves today empty; see checkWindow
   p.vonDatum = today;
   p.bisDatum = today;
-  if (std::strlen(argv[2]) == 1) {
+  bool dateForm = std::strlen(argv[2]) != 1;
+  bool usesToday = true;  // every run mode
+  if (!dateForm) {
     runModeWindow(n, argv, today, out, p);
-  } else if (int end = dateFormWindow(n, argv, today, out, p); end != kProceed) {
+  } else if (int end = dateFormWindow(n, argv, today, out, p, usesToday);
+             end != kProceed) {
     return end;
   }
   DateText lastDay;
@@ -143,6 +208,9 @@ int startUp(int argc, const char* const* argv, std::FILE* out,
     std::fputs(kCalendarUnreadable, out);
     return kExitWindow;
   }
+  if (int end = checkWindow(usesToday, dateForm, today, out, p);
+      end != kProceed)
+    return end;
   if (p.bisDatum > lastDay) p.bisDatum = lastDay;
   return kProceed;
 }

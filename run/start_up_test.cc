@@ -4,12 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <vector>
 
 #include "db/session.h"
 #include "run/console_texts.h"
+#include "settings/cipher.h"
 #include "settings/settings_writer.h"
 #include "sql/calendar.h"
 #include "tests/support/embedded_db.h"
@@ -161,17 +165,96 @@ TEST_F(StartUpTest, RunModes) {
   EXPECT_EQ(output_, "");
 }
 
-TEST_F(StartUpTest, EarlierBisDatumStaysAndTodayOutsideCalendar) {
+TEST_F(StartUpTest, EarlierBisDatumStays) {
   ASSERT_EQ(start({ini_, "20240101", "20240105"}), kProceed);
   expectWindow("20240101", "20240105");
+}
 
-  // A calendar without today: today stays empty, run mode 7 keeps an empty
-  // window, which the calendar's last day does not change.
+// A calendar without today: a window that takes a bound from today is
+// refused; one given in full is not. The checks of the command line answer
+// first where they catch the empty today.
+TEST_F(StartUpTest, TodayOutsideTheCalendar) {
   execSql(dir_.file("KALDERON.db"),
           "delete from Zev133Bak where BakDtm>=" +
               std::to_string(testing::julianOf(std::to_string(year_) + "0101")));
-  ASSERT_EQ(start({ini_, "7"}), kProceed);
-  expectWindow("", "");
+  for (const char* art : {"2", "3", "7"}) {
+    EXPECT_EQ(start({ini_, art}), -1) << art;
+    EXPECT_EQ(output_, kTodayUnreadable);
+  }
+  EXPECT_EQ(start({ini_, "20240101", "/D"}), -1) << "BisDatum would be today";
+  EXPECT_EQ(output_, std::string(kBanner) + kWindowError);
+
+  std::string lastYear = std::to_string(year_ - 1);
+  ASSERT_EQ(start({ini_, lastYear + "0101", lastYear + "0105"}), kProceed)
+      << output_;
+  expectWindow(lastYear + "0101", lastYear + "0105");
+}
+
+TEST_F(StartUpTest, DateArgumentsThatAreNoDays) {
+  EXPECT_EQ(start({ini_, "2024", "20241231"}), -1);
+  EXPECT_EQ(output_, "Ravlen: Error (Ungueltiges Datum: 2024).\n");
+  EXPECT_EQ(start({ini_, "20240101", "20240230"}), -1);
+  EXPECT_EQ(output_, "Ravlen: Error (Ungueltiges Datum: 20240230).\n");
+  EXPECT_EQ(start({ini_, "00000000"}), -1) << "BisDatum from today";
+  EXPECT_EQ(output_, "Ravlen: Error (Ungueltiges Datum: 00000000).\n");
+  EXPECT_EQ(start({ini_, "", "20240131", "GEW"}), -1);
+  EXPECT_EQ(output_, "Ravlen: Error (Ungueltiges Datum: ).\n");
+
+  // The earlier checks keep their messages.
+  EXPECT_EQ(start({ini_, "2024013x", "20240131"}), -1);
+  EXPECT_EQ(output_, kWindowError);
+  EXPECT_EQ(start({ini_, "20240101", "/d"}), -1);
+  EXPECT_EQ(output_, kWindowError);
+  EXPECT_EQ(start({ini_, "2024010x1", "20240131x"}), -1);
+  EXPECT_EQ(output_, "Ravlen: Error (Datum laenger als 8 Zeichen: 2024010x1).\n");
+
+  ASSERT_EQ(start({ini_, "20240229", "20240301"}), kProceed) << output_;
+}
+
+// Settings that cannot lead to a sound connect end the start before it.
+TEST_F(StartUpTest, UnusableSettings) {
+  auto expectRefused = [&](std::vector<std::string> args,
+                           const std::string& message) {
+    EXPECT_EQ(start(args), 99);
+    EXPECT_EQ(output_, message);
+    EXPECT_FALSE(session().connected());
+  };
+  expectRefused({dir_.path(), "20240101"},
+                "Ravlen: Error (INI-Datei nicht lesbar: " + dir_.path() + ").\n");
+  if (geteuid() != 0) {  // the super-user reads any file
+    std::string closed = dir_.file("closed.ini");
+    std::ofstream(closed) << "x";
+    chmod(closed.c_str(), 0);
+    expectRefused({closed, "20240101"},
+                  "Ravlen: Error (INI-Datei nicht lesbar: " + closed + ").\n");
+  }
+
+  std::string net8 = "sqlite:" + dir_.path();
+  std::ofstream(ini_) << settingsFileText({"", "KORV", "ravlen", "geheim"});
+  expectRefused({ini_, "20240101"}, kNet8Empty);
+  std::string full = settingsFileText({net8, "KORV", "ravlen", "geheim"});
+  std::ofstream(ini_) << full.substr(full.find("\n", full.find("NET8")) + 1);
+  expectRefused({ini_, "20240101"}, kNet8Empty);  // no NET8 entry at all
+
+  auto damaged = [](const char* key) {
+    return "Ravlen: Error (Wert von " + std::string(key) +
+           " in der INI-Datei beschaedigt oder falsch verschluesselt).\n";
+  };
+  std::ofstream(ini_) << settingsFileText({net8 + "\x7F", "KORV", "ravlen", "g"});
+  expectRefused({ini_, "20240101"}, damaged("NET8"));
+  std::ofstream(ini_) << settingsFileText({net8, "KORV", "rav\tlen", "g"});
+  expectRefused({ini_, "20240101"}, damaged("LOGIN"));
+  // PASS enciphered under another key than the program's.
+  full = settingsFileText({net8, "KORV", "ravlen", ""});
+  std::ofstream(ini_) << full.substr(0, full.find("4;PASS;")) + "4;PASS;" +
+                             encipherValue("geheimes Wort", "ANDERS") + "\n";
+  expectRefused({ini_, "20240101"}, damaged("PASS"));
+}
+
+TEST_F(StartUpTest, SettingsWithLettersBeyondAsciiAreUsed) {
+  std::ofstream(ini_) << settingsFileText(
+      {"sqlite:" + dir_.path(), "KORV", "ravlen", "Gr\xFC\xDF Gott"});
+  EXPECT_EQ(start({ini_, "20240101", "20240131"}), kProceed) << output_;
 }
 
 }  // namespace

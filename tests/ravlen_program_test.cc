@@ -44,6 +44,39 @@ TEST_F(RavlenProgramTest, UsageAndExitStatuses) {
   EXPECT_EQ(r.out, "Ravlen: Error (VonDatum > BisDatum.\n");
 }
 
+// A bound that is no day would clear that part of the warehouse and then
+// fail to reload it; it is refused before anything is written.
+TEST_F(RavlenProgramTest, BadInputEndsBeforeAnyRowIsWritten) {
+  std::string stored =
+      "insert into Zev899Bst (BstPnr,BstZtr,BstDtm,BstFcd,BstFkt,BstAnz) "
+      "values ('1001',1,'20240315','A',1,3);";
+  testing::execSql(dir_.file("KORV.db"), stored);
+  auto storedRows = [&] {
+    return testing::queryText(dir_.file("KORV.db"),
+                              "select count(*) from Zev899Bst");
+  };
+
+  testing::ProgramResult r = ravlen({ini_, "2024", "20241231"});
+  EXPECT_EQ(r.exitStatus, 255);
+  EXPECT_EQ(r.out, "Ravlen: Error (Ungueltiges Datum: 2024).\n");
+  EXPECT_EQ(storedRows(), "1");
+
+  r = ravlen({ini_, "20240101", "/d"});
+  EXPECT_EQ(r.exitStatus, 255);
+  EXPECT_EQ(r.out, "Ravlen: Error (VonDatum > BisDatum.\n");
+
+  r = ravlen({dir_.path(), "20240101", "20241231"});
+  EXPECT_EQ(r.exitStatus, 99);
+  EXPECT_EQ(r.out, "Ravlen: Error (INI-Datei nicht lesbar: " + dir_.path() +
+                       ").\n");
+
+  std::ofstream(ini_) << settingsFileText({"", "KORV", "ravlen", ""});
+  r = ravlen({ini_, "20240101", "20241231"});
+  EXPECT_EQ(r.exitStatus, 99);
+  EXPECT_EQ(r.out, kNet8Empty);
+  EXPECT_EQ(storedRows(), "1");
+}
+
 TEST_F(RavlenProgramTest, SettingsWrittenByTheToolOpenTheSession) {
   std::string ini = dir_.file("tool.ini");
   testing::ProgramResult tool = runProgram(
