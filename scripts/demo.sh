@@ -1,47 +1,42 @@
 #!/usr/bin/env bash
-# Builds Ravlen, prepares a demo embedded database in demo/ (schema files and
-# a base calendar), writes its settings file with ravlen-ini and runs the
-# program over the current year with progress messages.
+# Builds Ravlen and its tools, makes a demo embedded database in demo/ with
+# ravlen-db (tables and indexes, base calendar, demo data of last year),
+# writes its settings file with ravlen-ini, runs the program over last year
+# with progress messages and shows what the run wrote.
+#
+#   scripts/demo.sh [PERSONS]     (default 100 persons)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+persons=${1:-100}
+if ! [[ $persons =~ ^[1-9][0-9]*$ ]]; then
+  echo "Aufruf: scripts/demo.sh [ANZAHL_PERSONEN]" >&2
+  exit 2
+fi
+
 scripts/setup.sh
 cmake -S . -B build >/dev/null
-cmake --build build -j2 --target ravlen ravlen-ini
+cmake --build build -j2 --target ravlen ravlen-ini ravlen-db
 
 demo=demo
+schema=DEMO
+this_year=$(date +%Y)
+year=$((this_year - 1))  # a whole year in the past: every period is complete
+
 rm -rf "$demo"
-mkdir -p "$demo"
-sqlite3 "$demo/KALDERON.db" < schema/kalderon.sql
-sqlite3 "$demo/DEMO.db" < schema/application.sql
-
-year=$(date +%Y)
-from="$((year - 1))-01-01"
-to="$((year + 1))-12-31"
-# One calendar row per day: ISO week (the week of its Thursday), quarter,
-# half-year, weekday 1 (Monday) .. 7.
-sqlite3 "$demo/KALDERON.db" <<SQL
-with recursive day(d) as (
-  select date('$from') union all select date(d, '+1 day') from day where d < '$to'
-), iso(d, wd, thursday) as (
-  select d, (cast(strftime('%w', d) as integer) + 6) % 7 + 1,
-         date(d, (4 - ((cast(strftime('%w', d) as integer) + 6) % 7 + 1)) || ' days')
-  from day
-)
-insert into Zev133Bak (BakDtm, BakWch, BakQua, BakHjh, BakWtg)
-select julianday(d),
-       (cast(strftime('%j', thursday) as integer) - 1) / 7 + 1,
-       (cast(strftime('%m', d) as integer) + 2) / 3,
-       (cast(strftime('%m', d) as integer) + 5) / 6,
-       wd
-from iso;
-SQL
-
+build/ravlen-db init "$demo" "$schema"
+# The calendar reaches to the end of this year, so that the run finds today.
+build/ravlen-db calendar "$demo" "$((year - 1))0101" "${this_year}1231"
+build/ravlen-db demo "$demo" --persons "$persons" --from "${year}0101" \
+  --to "${year}1231" --seed 1
 build/ravlen-ini schreiben "$demo/ravlen.ini" --net8 "sqlite:$demo" \
-  --schema DEMO --login demo --pass ""
+  --schema "$schema" --login demo --pass ""
+
 set +e
 build/ravlen "$demo/ravlen.ini" "${year}0101" "${year}1231" /D
 status=$?
 set -e
 echo "ravlen: Rueckgabewert $status"
+echo
+build/ravlen-db stats "$demo"
 exit $status
