@@ -118,8 +118,10 @@ void writePnr(DemoTables& t, DemoRandom& r, const DemoPerson& p) {
 void writeBsv(DemoTables& t, const DemoPerson& p, double from, double to,
               const DemoModel& m, std::string_view grade, std::string_view site) {
   bool trainee = m.number == "AZUBI";
+  std::string vacation = "U";  // appended, not "U" + ...: g++ 12 warns there
+  vacation += std::to_string(p.vacationDays);
   t.bsv.text(p.number).date(from).date(to).text(p.displayName())
-      .text(trainee ? "AK2" : "AK1").text(grade).text("U" + std::to_string(p.vacationDays))
+      .text(trainee ? "AK2" : "AK1").text(grade).text(vacation)
       .integer(trainee ? 2 : 1).real(m.dailyMinutes * 5 / 60.0).text("M").text("LFZ6")
       .text("SFR1").text("JAM1").text("KAL1").real(m.percent).integer(0).integer(0)
       .integer(0).integer(0).integer(0).text(site).text("").run();
