@@ -186,7 +186,8 @@ DemoPerson drawDemoPerson(DemoRandom& r, int index, double from, double to) {
 
 void writePersonMasterRows(DemoTables& t, DemoRandom& r, const DemoPerson& p) {
   writePnr(t, r, p);
-  std::string grade = "E" + std::to_string(r.between(5, 13));
+  std::string grade = "E";
+  grade += std::to_string(r.between(5, 13));
   std::string_view site = r.percent(60) ? "Standort Nord" : "Standort Sued";
   if (p.modelChange != 0) {
     writeBsv(t, p, p.entry, p.modelChange - 1, *p.model[0], grade, site);
