@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -46,6 +47,30 @@ int32_t oracleNumber(const char* message) {
   return static_cast<int32_t>(std::strtol(message + 4, nullptr, 10));
 }
 
+// Whether an output shares memory with a text input. A select-into stores
+// the first row before it looks for a second one, and that search must
+// still see the input as it was.
+bool sharesMemory(HostVars in, HostVars out) {
+  for (const HostVar& i : in) {
+    if (i.kind != HostKind::kText) continue;
+    auto inAt = reinterpret_cast<uintptr_t>(i.address);
+    for (const HostVar& o : out) {
+      auto outAt = reinterpret_cast<uintptr_t>(o.address);
+      if (inAt < outAt + o.bufferSize && outAt < inAt + i.bufferSize)
+        return true;
+    }
+  }
+  return false;
+}
+
+// Once per process, before the library's first use: no memory statistics,
+// which would take a global lock on every allocation (nothing reads them).
+// Where the library is in use already, the call fails and changes nothing.
+void configureLibrary() {
+  static const int once = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+  (void)once;
+}
+
 }  // namespace
 
 SqlStatus statusFromSqlite(int extendedCode, const char* message) {
@@ -63,9 +88,9 @@ SqlStatus statusFromSqlite(int extendedCode, const char* message) {
   return SqlStatus(sqlstatus::kEmbeddedBase - (extendedCode & 0xff));
 }
 
-std::unique_ptr<SqliteBackend> SqliteBackend::open(const std::string& dir,
-                                                   SqlStatus* status,
-                                                   std::string* message) {
+std::unique_ptr<SqliteBackend> SqliteBackend::open(
+    const std::string& dir, SqlStatus* status, std::string* message,
+    std::chrono::milliseconds lockWait) {
   std::error_code ec;
   if (dir.empty() || !fs::is_directory(dir, ec) ||
       access(dir.c_str(), R_OK | X_OK) != 0) {
@@ -73,7 +98,11 @@ std::unique_ptr<SqliteBackend> SqliteBackend::open(const std::string& dir,
     *message = "ORA-01034: embedded database directory not found: " + dir;
     return nullptr;
   }
+  configureLibrary();
   std::unique_ptr<SqliteBackend> backend(new SqliteBackend(dir));
+  // Where the directory cannot be locked at all, sessions go unguarded.
+  backend->mayWrite_ =
+      backend->lock_.acquire(dir, lockWait) != DirectoryLock::Outcome::kBusy;
   *status = backend->connectTo(":memory:");
   if (!status->ok()) {
     *message = backend->lastError_;
@@ -105,7 +134,14 @@ SqlStatus SqliteBackend::connectTo(const std::string& mainFile) {
   sqlite3_busy_timeout(db_, kBusyTimeoutMs);
   sqlite3_limit(db_, SQLITE_LIMIT_ATTACHED, 125);
   if ((rc = registerDialect(db_)) != SQLITE_OK) return fail(rc);
-  SqlStatus status = exec("create temp view dual as select 'X' as dummy");
+  // 8 MiB of page cache for the current schema instead of 2 MB. The stages
+  // write warehouse indexes in another key order than their sources', which
+  // with the default cache made a larger run read and write the same index
+  // pages again and again. The cache bounds the memory whatever the size of
+  // the data; the sorter of an ordered cursor may use as much again.
+  SqlStatus status = exec("pragma main.cache_size=-8192");
+  if (!status.ok()) return status;
+  status = exec("create temp view dual as select 'X' as dummy");
   if (!status.ok()) return status;
   return attachSchemas();
 }
@@ -185,7 +221,8 @@ SqliteBackend::Prepared* SqliteBackend::prepared(SqlText text,
   return cache_.emplace(text.id(), std::move(p)).first->second.get();
 }
 
-SqlStatus SqliteBackend::bindInputs(Prepared& p, HostVars in) {
+SqlStatus SqliteBackend::bindInputs(Prepared& p, HostVars in,
+                                    TextInputs texts) {
   sqlite3_reset(p.stmt);
   const Translation& tr = p.translation;
   if (static_cast<int>(in.size()) != tr.inputCount) {
@@ -204,7 +241,9 @@ SqlStatus SqliteBackend::bindInputs(Prepared& p, HostVars in) {
         rc = size == 0 ? sqlite3_bind_null(p.stmt, i + 1)
                        : sqlite3_bind_text(p.stmt, i + 1, text,
                                            static_cast<int>(size),
-                                           SQLITE_TRANSIENT);
+                                           texts == TextInputs::kCopy
+                                               ? SQLITE_TRANSIENT
+                                               : SQLITE_STATIC);
         break;
       }
       case HostKind::kInt:
@@ -269,6 +308,9 @@ SqlStatus SqliteBackend::copyOutputs(Prepared& p, HostVars out,
 
 SqlStatus SqliteBackend::beginIfNeeded(const Prepared& p) {
   if (p.translation.kind == StatementKind::kQuery) return sqlstatus::kOk;
+  if (!mayWrite_)
+    return failWith(statusFromSqlite(SQLITE_BUSY, nullptr),
+                    "database is locked: another session holds " + dir_);
   if (!sqlite3_get_autocommit(db_)) return sqlstatus::kOk;
   return exec("begin");
 }
@@ -321,7 +363,7 @@ SqlStatus SqliteBackend::execute(SqlText text, HostVars in) {
   SqlStatus status;
   Prepared* p = prepared(text, &status);
   if (p == nullptr) return status;
-  status = bindInputs(*p, in);
+  status = bindInputs(*p, in, TextInputs::kInPlace);
   return status.ok() ? run(*p) : status;
 }
 
@@ -330,7 +372,7 @@ SqlStatus SqliteBackend::executeImmediate(std::string_view text) {
   if (parseSetSchema(text, &schema)) return setSchema(schema);
   Prepared p;
   SqlStatus status = prepare(text, &p);
-  if (status.ok()) status = bindInputs(p, {});
+  if (status.ok()) status = bindInputs(p, {}, TextInputs::kInPlace);
   if (status.ok()) status = run(p);
   sqlite3_finalize(p.stmt);
   return status;
@@ -340,7 +382,9 @@ SqlStatus SqliteBackend::selectInto(SqlText text, HostVars in, HostVars out) {
   SqlStatus status;
   Prepared* p = prepared(text, &status);
   if (p == nullptr) return status;
-  status = bindInputs(*p, in);
+  status = bindInputs(*p, in,
+                      sharesMemory(in, out) ? TextInputs::kCopy
+                                            : TextInputs::kInPlace);
   return status.ok() ? runSelectInto(*p, out) : status;
 }
 
@@ -348,7 +392,7 @@ SqlStatus SqliteBackend::openCursor(SqlText text, HostVars in) {
   SqlStatus status;
   Prepared* p = prepared(text, &status);
   if (p == nullptr) return status;
-  status = bindInputs(*p, in);
+  status = bindInputs(*p, in, TextInputs::kCopy);
   p->cursorOpen = status.ok();
   p->exhausted = false;
   return status;

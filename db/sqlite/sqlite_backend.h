@@ -12,14 +12,23 @@
 // kept for the session. Writes run inside a transaction begun on the first
 // write after a commit; a failing statement undoes only itself. A second
 // writer waits up to kBusyTimeoutMs for the first.
+//
+// One session at a time: the session holds the directory's lock
+// (DirectoryLock) from open to end, so a second session, a second run of
+// the program, waits at open up to kBusyTimeoutMs for the first to end
+// rather than interleaving its stages with the first's. When the first
+// still holds the lock after the wait, the second may read, but each of its
+// writes fails at once ("database is locked"), so that it writes nothing.
 #ifndef RAVLEN_DB_SQLITE_SQLITE_BACKEND_H_
 #define RAVLEN_DB_SQLITE_SQLITE_BACKEND_H_
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <unordered_map>
 
 #include "db/backend.h"
+#include "db/sqlite/directory_lock.h"
 #include "db/sqlite/translate.h"
 
 struct sqlite3;
@@ -32,9 +41,11 @@ class SqliteBackend : public Backend {
   static constexpr int kBusyTimeoutMs = 60000;
 
   // Opens the embedded database in `dir`; null on failure (see *status).
-  static std::unique_ptr<SqliteBackend> open(const std::string& dir,
-                                             SqlStatus* status,
-                                             std::string* message);
+  // Waits up to `lockWait` for another session's lock on `dir`.
+  static std::unique_ptr<SqliteBackend> open(
+      const std::string& dir, SqlStatus* status, std::string* message,
+      std::chrono::milliseconds lockWait =
+          std::chrono::milliseconds(kBusyTimeoutMs));
   ~SqliteBackend() override;
 
   SqlStatus execute(SqlText text, HostVars in) override;
@@ -63,7 +74,13 @@ class SqliteBackend : public Backend {
 
   Prepared* prepared(SqlText text, SqlStatus* status);
   SqlStatus prepare(std::string_view text, Prepared* p);
-  SqlStatus bindInputs(Prepared& p, HostVars in);
+  // A cursor's fetches run after openCursor has returned, so a cursor gets
+  // copies of its input texts, as they were at the open. Every other
+  // statement runs to its end within the call and reads the host variables
+  // in place, saving a copy per text; a select-into copies only where an
+  // output overlaps a text input.
+  enum class TextInputs { kCopy, kInPlace };
+  SqlStatus bindInputs(Prepared& p, HostVars in, TextInputs texts);
   SqlStatus copyOutputs(Prepared& p, HostVars out,
                         const std::vector<bool>* indicators);
   SqlStatus run(Prepared& p);
@@ -78,6 +95,8 @@ class SqliteBackend : public Backend {
   sqlite3* db_ = nullptr;
   std::unordered_map<const void*, std::unique_ptr<Prepared>> cache_;
   std::string lastError_;
+  DirectoryLock lock_;
+  bool mayWrite_ = true;  // false: another session kept the lock
 };
 
 // Maps an SQLite outcome (extended result code and message) to the status
