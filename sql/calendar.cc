@@ -120,7 +120,16 @@ void formatTimestamp(std::time_t when, TimestampText& stamp) {
 }
 
 void makeTimestamp(TimestampText& stamp) {
-  formatTimestamp(std::time(nullptr), stamp);
+  // Many rows are written per second: the text of the current second is
+  // formatted once and reused until the clock moves on.
+  static std::time_t formattedSecond = -1;
+  static TimestampText formatted;
+  std::time_t now = std::time(nullptr);
+  if (now != formattedSecond) {
+    formatTimestamp(now, formatted);
+    formattedSecond = now;
+  }
+  stamp = formatted;
 }
 
 }  // namespace ravlen

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "db/session.h"
 #include "db/sqlhlp.h"
 #include "tests/support/embedded_db.h"
@@ -131,6 +134,24 @@ TEST(TimestampTest, Format) {
   EXPECT_EQ(stamp, "20240229130509");
   makeTimestamp(stamp);
   EXPECT_EQ(stamp.size(), 14u);
+}
+
+// makeTimestamp formats a second once and reuses the text: it must still be
+// the text of the current second, also after the clock has moved on.
+TEST(TimestampTest, FollowsTheClockFromSecondToSecond) {
+  TimestampText stamp, expected;
+  for (int second = 0; second < 2; ++second) {
+    std::time_t before, after;
+    do {  // a call that did not straddle the turn of a second
+      before = std::time(nullptr);
+      makeTimestamp(stamp);
+      after = std::time(nullptr);
+    } while (before != after);
+    formatTimestamp(before, expected);
+    EXPECT_EQ(stamp, expected);
+    while (std::time(nullptr) == before)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
 }
 
 }  // namespace
