@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <span>
+#include <type_traits>
 
 #include "db/fixed_text.h"
 
@@ -63,6 +64,33 @@ inline HostVar hostVar(const double& value) {
 inline HostVar withIndicator(HostVar var, int16_t& indicator) {
   var.indicator = &indicator;
   return var;
+}
+
+template <typename Part>
+constexpr size_t hostVarCount() {
+  if constexpr (std::is_same_v<Part, HostVar>)
+    return 1;
+  else
+    return std::tuple_size_v<Part>;
+}
+
+// The host variables of `parts` (single HostVars or std::arrays of them),
+// one after the other, in exactly N places: for bind lists that several
+// statements compose of the same groups of columns.
+template <size_t N, typename... Parts>
+std::array<HostVar, N> joinHostVars(const Parts&... parts) {
+  static_assert(N == (hostVarCount<Parts>() + ...), "N must count the parts");
+  std::array<HostVar, N> all{};
+  size_t next = 0;
+  auto append = [&](const auto& part) {
+    if constexpr (std::is_same_v<std::decay_t<decltype(part)>, HostVar>) {
+      all[next++] = part;
+    } else {
+      for (const HostVar& v : part) all[next++] = v;
+    }
+  };
+  (append(parts), ...);
+  return all;
 }
 
 // A borrowed list of host variables, built from a braced list at the call

@@ -1,5 +1,7 @@
 #include "sql/booking.h"
 
+#include <array>
+
 #include "db/session.h"
 #include "sql/calendar.h"
 #include "sql/update_or_insert.h"
@@ -102,32 +104,32 @@ void copyZtg(const BchRecord& from, BchRecord& to) {
 BchRecord writeRow;
 TimestampText writeStamp;
 
+// The writer's columns from BchFkt to ZtgBsd: the update sets them, and the
+// insert writes them after the person, day and time.
+std::array<HostVar, 18> valueVars() {
+  const BchRecord& r = writeRow;
+  return {hostVar(r.BchFkt), hostVar(r.BchTtx), hostVar(r.BchFcd),
+          hostVar(r.BchFtx), hostVar(r.BchKst), hostVar(r.BchKtx),
+          hostVar(r.BchBup), hostVar(r.BchErf), hostVar(r.BchTrm),
+          hostVar(r.ZtgAzt), hostVar(r.ZtgVra), hostVar(r.ZtgAkr),
+          hostVar(r.ZtgAbt), hostVar(r.ZtgKst), hostVar(r.ZtgKtr),
+          hostVar(r.ZtgKrt), hostVar(r.ZtgAgr), hostVar(r.ZtgBsd)};
+}
+
+// BchFkt is both set and part of the key: ":b0" occurs twice.
 HostVars updateBchInputs() {
   const BchRecord& r = writeRow;
-  // BchFkt is both set and part of the key: ":b0" occurs twice.
-  static const HostVar kIn[] = {
-      hostVar(r.BchFkt), hostVar(r.BchTtx), hostVar(r.BchFcd),
-      hostVar(r.BchFtx), hostVar(r.BchKst), hostVar(r.BchKtx),
-      hostVar(r.BchBup), hostVar(r.BchErf), hostVar(r.BchTrm),
-      hostVar(r.ZtgAzt), hostVar(r.ZtgVra), hostVar(r.ZtgAkr),
-      hostVar(r.ZtgAbt), hostVar(r.ZtgKst), hostVar(r.ZtgKtr),
-      hostVar(r.ZtgKrt), hostVar(r.ZtgAgr), hostVar(r.ZtgBsd),
-      hostVar(writeStamp), hostVar(r.BchPnr), hostVar(r.BchVon),
-      hostVar(r.BchUhr), hostVar(r.BchFkt)};
+  static const auto kIn = joinHostVars<23>(
+      valueVars(), hostVar(writeStamp), hostVar(r.BchPnr), hostVar(r.BchVon),
+      hostVar(r.BchUhr), hostVar(r.BchFkt));
   return kIn;
 }
 
 HostVars insertBchInputs() {
   const BchRecord& r = writeRow;
-  static const HostVar kIn[] = {
-      hostVar(r.BchPnr), hostVar(r.BchVon), hostVar(r.BchUhr),
-      hostVar(r.BchFkt), hostVar(r.BchTtx), hostVar(r.BchFcd),
-      hostVar(r.BchFtx), hostVar(r.BchKst), hostVar(r.BchKtx),
-      hostVar(r.BchBup), hostVar(r.BchErf), hostVar(r.BchTrm),
-      hostVar(r.ZtgAzt), hostVar(r.ZtgVra), hostVar(r.ZtgAkr),
-      hostVar(r.ZtgAbt), hostVar(r.ZtgKst), hostVar(r.ZtgKtr),
-      hostVar(r.ZtgKrt), hostVar(r.ZtgAgr), hostVar(r.ZtgBsd),
-      hostVar(writeStamp)};
+  static const auto kIn =
+      joinHostVars<22>(hostVar(r.BchPnr), hostVar(r.BchVon),
+                       hostVar(r.BchUhr), valueVars(), hostVar(writeStamp));
   return kIn;
 }
 

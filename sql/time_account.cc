@@ -1,7 +1,6 @@
 #include "sql/time_account.h"
 
 #include <array>
-#include <type_traits>
 
 #include "db/session.h"
 #include "sql/calendar.h"
@@ -131,37 +130,20 @@ std::array<HostVar, kSetVars> setVars() {
           hostVar(r.ZtgTtp)};
 }
 
-// The host variables of `parts` (single HostVars or arrays of them), one
-// after the other.
-template <size_t N, typename... Parts>
-std::array<HostVar, N> joined(const Parts&... parts) {
-  std::array<HostVar, N> all{};
-  size_t next = 0;
-  auto append = [&](const auto& part) {
-    if constexpr (std::is_same_v<std::decay_t<decltype(part)>, HostVar>) {
-      all[next++] = part;
-    } else {
-      for (const HostVar& v : part) all[next++] = v;
-    }
-  };
-  (append(parts), ...);
-  return all;
-}
-
 HostVars updateZkbInputs() {
   static const auto kInputs =
-      joined<24>(setVars(), hostVar(writeStamp), keyVars());
+      joinHostVars<24>(setVars(), hostVar(writeStamp), keyVars());
   return kInputs;
 }
 
 HostVars insertZkbInputs() {
   static const auto kInputs =
-      joined<24>(keyVars(), setVars(), hostVar(writeStamp));
+      joinHostVars<24>(keyVars(), setVars(), hostVar(writeStamp));
   return kInputs;
 }
 
 HostVars updateZkbEvaluationInputs() {
-  static const auto kInputs = joined<26>(setVars(), hostVar(writeStamp),
+  static const auto kInputs = joinHostVars<26>(setVars(), hostVar(writeStamp),
                                          hostVar(writeName), keyVars(),
                                          hostVar(writeEnd));
   return kInputs;
@@ -169,7 +151,7 @@ HostVars updateZkbEvaluationInputs() {
 
 HostVars insertZkbEvaluationInputs() {
   static const auto kInputs =
-      joined<26>(keyVars(), setVars(), hostVar(writeName), hostVar(writeEnd),
+      joinHostVars<26>(keyVars(), setVars(), hostVar(writeName), hostVar(writeEnd),
                  hostVar(writeStamp));
   return kInputs;
 }
