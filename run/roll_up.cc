@@ -72,11 +72,13 @@ void sumDailyBalances(int32_t fromZtr, const DateText& first,
 
 // The running number counts the rows of this one period from 1. Groups
 // that differ only in their assignment texts share a warehouse key and are
-// stored as one row with their totals.
+// stored as one row with their totals, unless an evaluation's name or end
+// date is empty (such rows can never be found again by the writer).
 void sumTimeAccounts(int32_t fromZtr, const DateText& first,
                      const DateText& last, const Target& to) {
   static ZkbKeyTotals totals;
-  totals.startScope();
+  totals.startScope(!to.evaluationName || (!to.evaluationName->empty() &&
+                                           !to.evaluationEnd->empty()));
   openZkbSum(fromZtr, first, last);
   for (;;) {
     zkbRow.clear();

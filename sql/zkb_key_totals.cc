@@ -11,8 +11,8 @@ int32_t add32(int32_t a, int32_t b) {
 // The warehouse key within one scope (period code and day are the scope's),
 // or "" when a part is empty and the row cannot meet a stored one.
 std::string keyOf(const ZkbRecord& rec) {
-  if (rec.ZkbKst.empty() || rec.ZkbKtr.empty() || rec.ZkbKrt.empty() ||
-      rec.ZkbZkt.empty())
+  if (rec.ZkbPnr.empty() || rec.ZkbKst.empty() || rec.ZkbKtr.empty() ||
+      rec.ZkbKrt.empty() || rec.ZkbZkt.empty())
     return {};
   std::string key(rec.ZkbPnr.view());
   for (std::string_view part : {rec.ZkbZkt.view(), rec.ZkbKst.view(),
@@ -25,13 +25,14 @@ std::string keyOf(const ZkbRecord& rec) {
 
 }  // namespace
 
-void ZkbKeyTotals::startScope() {
+void ZkbKeyTotals::startScope(bool scopeKeyComplete) {
   byKey_.clear();
   lastNumber_ = 0;
+  scopeKeyComplete_ = scopeKeyComplete;
 }
 
 void ZkbKeyTotals::fold(ZkbRecord& rec, bool addDayCounts) {
-  std::string key = keyOf(rec);
+  std::string key = scopeKeyComplete_ ? keyOf(rec) : std::string();
   auto found = key.empty() ? byKey_.end() : byKey_.find(key);
   if (found == byKey_.end()) {
     rec.ZkbNum = ++lastNumber_;

@@ -51,6 +51,11 @@ TEST(ZkbKeyTotalsTest, EmptyKeyPartsAndWeekCountsAndNewScopes) {
   totals.fold(b, true);
   EXPECT_EQ(b.ZkbNum, 2) << "an empty key part never meets a stored row";
   EXPECT_EQ(b.ZkbStd, 2);
+  ZkbRecord noPerson1 = booking("", "K", 1, 0), noPerson2 = booking("", "K", 2, 0);
+  totals.fold(noPerson1, true);
+  totals.fold(noPerson2, true);
+  EXPECT_EQ(noPerson2.ZkbNum, 4) << "an empty person is an empty key part";
+  EXPECT_EQ(noPerson2.ZkbStd, 2);
 
   // A week booking's day count is the same for each booking of its key.
   ZkbRecord w1 = booking("1", "K", 1, 5), w2 = booking("1", "K", 2, 5);
@@ -64,6 +69,15 @@ TEST(ZkbKeyTotalsTest, EmptyKeyPartsAndWeekCountsAndNewScopes) {
   totals.fold(again, true);
   EXPECT_EQ(again.ZkbNum, 1);
   EXPECT_EQ(again.ZkbStd, 7);
+
+  // A scope whose own key part is empty (an evaluation without a name)
+  // folds nothing.
+  totals.startScope(false);
+  ZkbRecord x = booking("1", "K", 5, 1), y = booking("1", "K", 7, 1);
+  totals.fold(x, true);
+  totals.fold(y, true);
+  EXPECT_EQ(y.ZkbNum, 2);
+  EXPECT_EQ(y.ZkbStd, 7);
 }
 
 }  // namespace

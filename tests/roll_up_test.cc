@@ -233,6 +233,27 @@ TEST_F(RollUpTest, EvaluationsAreCutToTheWindowAndAllMarked) {
   EXPECT_EQ(status("FRUEHER"), "0") << "outside the window";
 }
 
+TEST_F(RollUpTest, EvaluationWithoutNameKeepsItsRowsApart) {
+  // Two sum groups of one warehouse key (assignment V1, then V2). The rows
+  // of an evaluation without a name can never be found again, so they are
+  // stored apart, each with its own hours, not as 5 and a running 12.
+  // (A site's tables may allow the empty name; these drop NOT NULL on it,
+  // the way SQLite allows without a rebuild.)
+  app("pragma writable_schema=on; update sqlite_schema set sql=replace(sql,"
+      "'TgbDwh VARCHAR2(50) NOT NULL','TgbDwh VARCHAR2(50)') where name in "
+      "('Zev898Tgb','Zev898Zkb'); pragma writable_schema=off;");
+  sys(dwh("", "20240101", "20240131"));
+  app(tgb("1001", 1, "20240108", 0, 0) + tgb("1001", 1, "20240109", 0, 0) +
+      zkb("1001", 1, "20240108", "GLZ", 5) +
+      zkb("1001", 1, "20240109", "GLZ", 7) +
+      "insert into Zev329Ztg (ZtgPnr,ZtgVon,ZtgVra) values ('1001'," +
+      jd("20240101") + ",'V1'),('1001'," + jd("20240109") + ",'V2');");
+  runOk({"20240101", "20240131"});
+  EXPECT_EQ(value("select group_concat(ZkbNum||':'||ZkbStd,' ') from "
+                  "(select * from Zev898Zkb order by ZkbNum)"),
+            "1:5 2:7");
+}
+
 TEST_F(RollUpTest, WithoutEvaluationsNothingIsBuiltOrMarked) {
   sys(dwh("FRUEHER", "20230101", "20230131"));
   app(tgb("1001", 1, "20240305", 5, 1));
