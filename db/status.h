@@ -44,6 +44,8 @@ inline constexpr SqlStatus kNullWithoutIndicator{-1405};
 inline constexpr SqlStatus kTooManyRows{-1422};
 inline constexpr SqlStatus kSubqueryRows{-1427};
 inline constexpr SqlStatus kUnknownSchema{-1435};
+// The database is held by another session or writer beyond the wait.
+inline constexpr SqlStatus kResourceBusy{-54};
 inline constexpr SqlStatus kNotConnected{-3114};
 inline constexpr SqlStatus kNoService{-12154};
 // The output list does not match the columns of the statement.

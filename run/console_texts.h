@@ -51,24 +51,37 @@ inline constexpr char kConnectFailed[] = "Db-Connect fehlgeschlagen \n";
 inline constexpr char kWindowError[] = "Ravlen: Error (VonDatum > BisDatum.\n";
 inline constexpr char kCalendarUnreadable[] =
     "Der Basiskalender konnte nicht gelesen werden\n";
-// Refusals of arguments that do not fit their fields (nothing is cut).
+// Refusals of arguments that do not fit their fields (nothing is cut). The
+// fields hold bytes; a letter beyond ASCII may take more than one.
 inline constexpr char kDateTooLong[] =
-    "Ravlen: Error (Datum laenger als 8 Zeichen: %s).\n";
+    "Ravlen: Error (Datum laenger als 8 Byte: %s).\n";
 inline constexpr char kNameTooLong[] =
-    "Ravlen: Error (Auswertungsname laenger als 50 Zeichen: %s).\n";
-// Refusals of input that would otherwise reach the database (exit code 99
-// for the settings, -1 for the window); nothing has been written then.
-inline constexpr char kIniUnreadable[] =
-    "Ravlen: Error (INI-Datei nicht lesbar: %s).\n";
-inline constexpr char kSettingDamaged[] =
-    "Ravlen: Error (Wert von %s in der INI-Datei beschaedigt oder falsch "
-    "verschluesselt).\n";
-inline constexpr char kNet8Empty[] =
-    "Ravlen: Error (NET8 in der INI-Datei fehlt oder ist leer).\n";
+    "Ravlen: Error (Auswertungsname laenger als 50 Byte: %s).\n";
+// Refusals of a window that would otherwise reach the database (exit code
+// -1); nothing has been written then.
 inline constexpr char kDateInvalid[] =
     "Ravlen: Error (Ungueltiges Datum: %s).\n";
 inline constexpr char kTodayUnreadable[] =
     "Ravlen: Error (Heutiges Datum nicht im Basiskalender).\n";
+inline constexpr char kCalendarEmpty[] =
+    "Ravlen: Error (Der Basiskalender enthaelt keine Tage).\n";
+inline constexpr char kOutsideCalendar[] =
+    "Ravlen: Error (VonDatum %s liegt ausserhalb des Basiskalenders %s bis "
+    "%s).\n";
+
+// Standard error: why the start failed. Every failure before the session
+// is open ends with kConnectFailed on standard output (the text that
+// schedulers match) and this line with the cause. A missing settings file
+// keeps its own fixed message and adds the cause as well.
+inline constexpr char kStartCause[] = "Ravlen: Db-Connect fehlgeschlagen: %s\n";
+inline constexpr char kIniCause[] = "Ravlen: INI-Datei %s: %s\n";
+// The causes that the program finds itself, before the database is asked.
+inline constexpr char kIniUnreadable[] = "INI-Datei %s nicht lesbar (%s)";
+inline constexpr char kIniLineTooLong[] =
+    "INI-Datei %s hat eine Zeile ueber %zu Byte";
+inline constexpr char kSettingDamaged[] =
+    "Wert von %s in der INI-Datei beschaedigt oder falsch verschluesselt";
+inline constexpr char kNet8Empty[] = "NET8 in der INI-Datei fehlt oder ist leer";
 
 inline constexpr char kDebugSwitch[] = "/D";
 

@@ -22,7 +22,7 @@ void reportWindow(const RunParameters& p, std::FILE* err) {
 
 int runRavlen(int argc, char** argv) {
   RunParameters params;
-  int end = startUp(argc, argv, stdout, params);
+  int end = startUp(argc, argv, stdout, stderr, params);
   if (end == kProceed) {
     reportWindow(params, stderr);
     end = runTransfer(params, stdout, stderr);

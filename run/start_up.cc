@@ -2,12 +2,14 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <utility>
 
+#include "db/session.h"
 #include "db/sqlhlp.h"
 #include "run/console_texts.h"
 #include "run/date_argument.h"
@@ -21,25 +23,49 @@ struct ConnectionSettings {
   std::string net8, schema, login, pass;
 };
 
-// The settings file must be there and readable. A path that names nothing
-// gets the usual message; a file that is there but cannot be read (no
-// permission, a directory) is named as such.
-int checkSettingsFile(const char* path, std::FILE* out) {
-  std::FILE* file = std::fopen(path, "r");
-  bool readable = file != nullptr;
-  if (file != nullptr) {
-    char byte;
-    readable = std::fread(&byte, 1, 1, file) == 1 || !std::ferror(file);
-    std::fclose(file);
+// A failure before the session is open: the fixed message on standard
+// output, the cause as one line on standard error. The cause never shows
+// the password, and control characters (a server's message may span lines)
+// become blanks.
+int connectFailed(std::FILE* out, std::FILE* err, std::string cause,
+                  const std::string& password = "") {
+  if (!password.empty()) {
+    for (size_t at; (at = cause.find(password)) != std::string::npos;)
+      cause.replace(at, password.size(), "***");
   }
-  if (readable) return kProceed;
-  struct stat info;
-  if (stat(path, &info) != 0) {
-    std::fputs(kIniNotFound, out);
-  } else {
-    std::fprintf(out, kIniUnreadable, path);
+  for (char& c : cause) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
   }
+  while (!cause.empty() && cause.back() == ' ') cause.pop_back();
+  std::fputs(kConnectFailed, out);
+  std::fprintf(err, kStartCause, cause.c_str());
   return kExitCannotStart;
+}
+
+template <typename... Args>
+std::string format(const char* pattern, Args... args) {
+  char text[1024];
+  std::snprintf(text, sizeof text, pattern, args...);
+  return text;
+}
+
+// The settings file must be there and readable. A file that cannot be
+// opened gets the fixed message; one that opens but cannot be read (a
+// directory) is a failed start like every other cause before the connect.
+int checkSettingsFile(const char* path, std::FILE* out, std::FILE* err) {
+  std::FILE* file = std::fopen(path, "r");
+  if (file == nullptr) {
+    std::string cause = std::strerror(errno);
+    std::fputs(kIniNotFound, out);
+    std::fprintf(err, kIniCause, path, cause.c_str());
+    return kExitCannotStart;
+  }
+  char byte;
+  bool readable = std::fread(&byte, 1, 1, file) == 1 || !std::ferror(file);
+  std::string cause = readable ? "" : std::strerror(errno);
+  std::fclose(file);
+  if (readable) return kProceed;
+  return connectFailed(out, err, format(kIniUnreadable, path, cause.c_str()));
 }
 
 std::string readValue(const char* key, const char* path) {
@@ -58,12 +84,15 @@ bool looksDamaged(std::string_view value) {
 
 // The four settings; the schema name is the SCHEMA value less its last
 // character (the settings files store it with one trailing character, which
-// is dropped unseen and therefore not checked). Returns kProceed, or 99 after
-// the message for a damaged value or an empty NET8: such values would only
-// end in a failed or misdirected connect.
-int readConnectionSettings(const char* path, std::FILE* out,
+// is dropped unseen and therefore not checked). Returns kProceed, or 99
+// after the messages for a file with an endless line, a damaged value or an
+// empty NET8: such values would only end in a failed or misdirected connect.
+int readConnectionSettings(const char* path, std::FILE* out, std::FILE* err,
                            ConnectionSettings& s) {
   s.net8 = readValue("NET8", path);
+  if (lastSettingsFileState() == SettingsFileState::kLineTooLong)
+    return connectFailed(out, err,
+                         format(kIniLineTooLong, path, kMaxSettingsLineBytes));
   s.schema = readValue("SCHEMA", path);
   if (!s.schema.empty()) s.schema.pop_back();
   s.login = readValue("LOGIN", path);
@@ -72,15 +101,10 @@ int readConnectionSettings(const char* path, std::FILE* out,
       {"NET8", &s.net8}, {"SCHEMA", &s.schema},
       {"LOGIN", &s.login}, {"PASS", &s.pass}};
   for (const auto& [key, value] : values) {
-    if (looksDamaged(*value)) {
-      std::fprintf(out, kSettingDamaged, key);
-      return kExitCannotStart;
-    }
+    if (looksDamaged(*value))
+      return connectFailed(out, err, format(kSettingDamaged, key));
   }
-  if (s.net8.empty()) {
-    std::fputs(kNet8Empty, out);
-    return kExitCannotStart;
-  }
+  if (s.net8.empty()) return connectFailed(out, err, kNet8Empty);
   return kProceed;
 }
 
@@ -144,6 +168,7 @@ int dateFormWindow(int n, const char* const* argv, const DateText& today,
     name = argv[4];
     bis = argv[3];
   }
+  if (bisFromToday && today.empty()) return refuse(out, kTodayUnreadable, "");
   if (von > bis) {
     std::fputs(kWindowError, out);
     sqlEnd();
@@ -170,10 +195,36 @@ int checkWindow(bool usesToday, bool dateForm, const DateText& today,
   return kProceed;
 }
 
+// A window that starts outside the base calendar would be built from
+// periods the calendar cannot delimit: before its first day every level
+// collapses into one period, after its last day the clear-downs delete
+// what nothing rebuilds. BisDatum beyond the last day is cut to it later.
+int checkCalendarRange(std::FILE* out, const DateText& lastDay,
+                       const RunParameters& p) {
+  DateText firstDay;
+  if (!readFirstCalendarDay(firstDay).ok()) {
+    std::fputs(kCalendarUnreadable, out);
+    sqlEnd();
+    return kExitWindow;
+  }
+  if (lastDay.empty() || firstDay.empty()) {
+    std::fputs(kCalendarEmpty, out);
+    sqlEnd();
+    return kExitWindow;
+  }
+  if (p.vonDatum < firstDay || p.vonDatum > lastDay) {
+    std::fprintf(out, kOutsideCalendar, p.vonDatum.c_str(), firstDay.c_str(),
+                 lastDay.c_str());
+    sqlEnd();
+    return kExitWindow;
+  }
+  return kProceed;
+}
+
 }  // namespace
 
 int startUp(int argc, const char* const* argv, std::FILE* out,
-            RunParameters& p) {
+            std::FILE* err, RunParameters& p) {
   p = RunParameters{};
   int n = argc - 1;
   if (n < 2) {
@@ -182,14 +233,18 @@ int startUp(int argc, const char* const* argv, std::FILE* out,
     return kExitCannotStart;
   }
   const char* settingsPath = argv[1];
-  if (int end = checkSettingsFile(settingsPath, out); end != kProceed)
+  if (int end = checkSettingsFile(settingsPath, out, err); end != kProceed)
     return end;
   ConnectionSettings s;
-  if (int end = readConnectionSettings(settingsPath, out, s); end != kProceed)
+  if (int end = readConnectionSettings(settingsPath, out, err, s);
+      end != kProceed)
     return end;
-  if (sqlConnect(s.login, s.pass, s.net8, s.schema) != 0) {
-    std::fputs(kConnectFailed, out);
-    return kExitCannotStart;
+  if (int32_t status = sqlConnect(s.login, s.pass, s.net8, s.schema);
+      status != 0) {
+    std::string cause = session().lastError();
+    if (cause.empty()) cause = "Status " + std::to_string(status);
+    session().disconnect();
+    return connectFailed(out, err, cause, s.pass);
   }
   DateText today;
   readToday(today);  // a failure leaves today empty; see checkWindow
@@ -210,6 +265,8 @@ int startUp(int argc, const char* const* argv, std::FILE* out,
   }
   if (int end = checkWindow(usesToday, dateForm, today, out, p);
       end != kProceed)
+    return end;
+  if (int end = checkCalendarRange(out, lastDay, p); end != kProceed)
     return end;
   if (p.bisDatum > lastDay) p.bisDatum = lastDay;
   return kProceed;

@@ -7,7 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <vector>
 
@@ -33,7 +35,8 @@ class StartUpTest : public ::testing::Test {
     execSql(dir_.file("KALDERON.db"), testing::schemaSql("kalderon.sql"));
     execSql(dir_.file("KORV.db"), "create table Unused(x INTEGER);");
     testing::fillCalendar(dir_.file("KALDERON.db"),
-                          std::to_string(year_ - 1) + "0101", lastDay_);
+                          std::to_string(std::min(year_ - 1, 2023)) + "0101",
+                          lastDay_);
     writeSettings("KORV");
   }
   void TearDown() override { session().disconnect(); }
@@ -48,13 +51,18 @@ class StartUpTest : public ::testing::Test {
     args.insert(args.begin(), "ravlen");
     std::vector<const char*> argv;
     for (const std::string& a : args) argv.push_back(a.c_str());
-    char* buffer = nullptr;
-    size_t size = 0;
-    std::FILE* out = open_memstream(&buffer, &size);
-    int end = startUp(static_cast<int>(argv.size()), argv.data(), out, params_);
+    char *outBuffer = nullptr, *errBuffer = nullptr;
+    size_t outSize = 0, errSize = 0;
+    std::FILE* out = open_memstream(&outBuffer, &outSize);
+    std::FILE* err = open_memstream(&errBuffer, &errSize);
+    int end =
+        startUp(static_cast<int>(argv.size()), argv.data(), out, err, params_);
     std::fclose(out);
-    output_.assign(buffer, size);
-    std::free(buffer);
+    std::fclose(err);
+    output_.assign(outBuffer, outSize);
+    errors_.assign(errBuffer, errSize);
+    std::free(outBuffer);
+    std::free(errBuffer);
     return end;
   }
 
@@ -65,7 +73,7 @@ class StartUpTest : public ::testing::Test {
 
   TempDir dir_;
   std::string ini_ = dir_.file("x.ini");
-  std::string today_, lastDay_, output_;
+  std::string today_, lastDay_, output_, errors_;
   int year_ = 0;
   RunParameters params_;
 };
@@ -83,6 +91,8 @@ TEST_F(StartUpTest, TooFewArgumentsPrintBannerAndUsage) {
 TEST_F(StartUpTest, EarlyEndsBeforeTheWindow) {
   EXPECT_EQ(start({dir_.file("none.ini"), "20240101"}), 99);
   EXPECT_EQ(output_, "INI-Datei nicht gefunden \n");
+  EXPECT_EQ(errors_, "Ravlen: INI-Datei " + dir_.file("none.ini") +
+                         ": No such file or directory\n");
 
   writeSettings("NOSUCH");
   EXPECT_EQ(start({ini_, "20240101"}), 99);
@@ -135,9 +145,9 @@ TEST_F(StartUpTest, WindowErrors) {
   EXPECT_EQ(output_, "Ravlen: Error (VonDatum > BisDatum.\n");
 
   EXPECT_EQ(start({ini_, "202401011", "20240131x"}), -1);
-  EXPECT_EQ(output_, "Ravlen: Error (Datum laenger als 8 Zeichen: 202401011).\n");
+  EXPECT_EQ(output_, "Ravlen: Error (Datum laenger als 8 Byte: 202401011).\n");
   EXPECT_EQ(start({ini_, "20240101", "20240131", std::string(51, 'N')}), -1);
-  EXPECT_NE(output_.find("Auswertungsname laenger als 50 Zeichen"),
+  EXPECT_NE(output_.find("Auswertungsname laenger als 50 Byte"),
             std::string::npos);
   ASSERT_EQ(start({ini_, "20240101", "20240131", std::string(50, 'N')}),
             kProceed);
@@ -182,7 +192,9 @@ TEST_F(StartUpTest, TodayOutsideTheCalendar) {
     EXPECT_EQ(output_, kTodayUnreadable);
   }
   EXPECT_EQ(start({ini_, "20240101", "/D"}), -1) << "BisDatum would be today";
-  EXPECT_EQ(output_, std::string(kBanner) + kWindowError);
+  EXPECT_EQ(output_, std::string(kBanner) + kTodayUnreadable);
+  EXPECT_EQ(start({ini_, "20240101"}), -1) << "BisDatum from today's year";
+  EXPECT_EQ(output_, kTodayUnreadable);
 
   std::string lastYear = std::to_string(year_ - 1);
   ASSERT_EQ(start({ini_, lastYear + "0101", lastYear + "0105"}), kProceed)
@@ -206,49 +218,102 @@ TEST_F(StartUpTest, DateArgumentsThatAreNoDays) {
   EXPECT_EQ(start({ini_, "20240101", "/d"}), -1);
   EXPECT_EQ(output_, kWindowError);
   EXPECT_EQ(start({ini_, "2024010x1", "20240131x"}), -1);
-  EXPECT_EQ(output_, "Ravlen: Error (Datum laenger als 8 Zeichen: 2024010x1).\n");
+  EXPECT_EQ(output_, "Ravlen: Error (Datum laenger als 8 Byte: 2024010x1).\n");
 
   ASSERT_EQ(start({ini_, "20240229", "20240301"}), kProceed) << output_;
 }
 
-// Settings that cannot lead to a sound connect end the start before it.
-TEST_F(StartUpTest, UnusableSettings) {
-  auto expectRefused = [&](std::vector<std::string> args,
-                           const std::string& message) {
-    EXPECT_EQ(start(args), 99);
-    EXPECT_EQ(output_, message);
-    EXPECT_FALSE(session().connected());
+// A window that starts outside the base calendar is refused: the calendar
+// cannot delimit its periods. BisDatum beyond the calendar is cut as ever.
+TEST_F(StartUpTest, WindowOutsideTheCalendar) {
+  std::string first = std::to_string(std::min(year_ - 1, 2023)) + "0101";
+  std::string before = std::to_string(std::min(year_ - 1, 2023) - 1) + "1231";
+  auto outside = [&](const std::string& von) {
+    return "Ravlen: Error (VonDatum " + von +
+           " liegt ausserhalb des Basiskalenders " + first + " bis " +
+           lastDay_ + ").\n";
   };
-  expectRefused({dir_.path(), "20240101"},
-                "Ravlen: Error (INI-Datei nicht lesbar: " + dir_.path() + ").\n");
-  if (geteuid() != 0) {  // the super-user reads any file
-    std::string closed = dir_.file("closed.ini");
-    std::ofstream(closed) << "x";
-    chmod(closed.c_str(), 0);
-    expectRefused({closed, "20240101"},
-                  "Ravlen: Error (INI-Datei nicht lesbar: " + closed + ").\n");
+  EXPECT_EQ(start({ini_, before, first}), -1);
+  EXPECT_EQ(output_, outside(before));
+  std::string after = std::to_string(year_ + 1) + "0701";
+  EXPECT_EQ(start({ini_, after, after}), -1);
+  EXPECT_EQ(output_, outside(after));
+  ASSERT_EQ(start({ini_, first, after}), kProceed) << output_;
+  expectWindow(first, lastDay_);
+
+  session().disconnect();
+  execSql(dir_.file("KALDERON.db"), "delete from Zev133Bak;");
+  EXPECT_EQ(start({ini_, "20240101", "20240131"}), -1);
+  EXPECT_EQ(output_, kCalendarEmpty);
+}
+
+// Every failure before the session is open ends alike: the fixed message
+// on standard output, exit code 99, the cause as one line on standard error,
+// never the password.
+TEST_F(StartUpTest, FailedStartsSayWhy) {
+  const std::string dir = "sqlite:" + dir_.path();
+  const std::string password = "Geheim#42";
+  struct Case {
+    std::string what, ini, cause;
+  };
+  auto settings = [&](const std::string& net8, const std::string& schema,
+                      const std::string& login, const std::string& pass) {
+    std::string file = dir_.file("c" + std::to_string(std::rand()) + ".ini");
+    std::ofstream(file) << settingsFileText({net8, schema, login, pass});
+    return file;
+  };
+  std::string noNet8 = settings(dir, "KORV", "ravlen", password);
+  {
+    std::ifstream in(noNet8);
+    std::string all((std::istreambuf_iterator<char>(in)), {});
+    std::ofstream(noNet8) << all.substr(all.find("\n", all.find("NET8")) + 1);
   }
-
-  std::string net8 = "sqlite:" + dir_.path();
-  std::ofstream(ini_) << settingsFileText({"", "KORV", "ravlen", "geheim"});
-  expectRefused({ini_, "20240101"}, kNet8Empty);
-  std::string full = settingsFileText({net8, "KORV", "ravlen", "geheim"});
-  std::ofstream(ini_) << full.substr(full.find("\n", full.find("NET8")) + 1);
-  expectRefused({ini_, "20240101"}, kNet8Empty);  // no NET8 entry at all
-
-  auto damaged = [](const char* key) {
-    return "Ravlen: Error (Wert von " + std::string(key) +
-           " in der INI-Datei beschaedigt oder falsch verschluesselt).\n";
+  std::string otherKey = settings(dir, "KORV", "ravlen", "");
+  {
+    std::ifstream in(otherKey);
+    std::string all((std::istreambuf_iterator<char>(in)), {});
+    std::ofstream(otherKey) << all.substr(0, all.find("4;PASS;")) + "4;PASS;" +
+                                   encipherValue("geheimes Wort", "ANDERS") +
+                                   "\n";
+  }
+  std::string plainFile = dir_.file("plain");
+  std::ofstream(plainFile) << "x";
+  const Case cases[] = {
+      {"settings file is a directory", dir_.path(), "nicht lesbar"},
+      {"endless line", "/dev/zero", "Zeile ueber 4096 Byte"},
+      {"NET8 empty", settings("", "KORV", "ravlen", password),
+       "NET8 in der INI-Datei fehlt"},
+      {"no NET8 entry", noNet8, "NET8 in der INI-Datei fehlt"},
+      {"damaged value", settings(dir, "KORV", "rav\tlen", password),
+       "Wert von LOGIN in der INI-Datei beschaedigt"},
+      {"another key", otherKey, "Wert von PASS in der INI-Datei beschaedigt"},
+      {"no database directory",
+       settings(dir + "/none", "KORV", "ravlen", password), "ORA-01034"},
+      {"a file in its place",
+       settings("sqlite:" + plainFile, "KORV", "ravlen", password),
+       "ORA-01034"},
+      {"unknown service", settings("PROD", "KORV", "ravlen", password),
+       "ORA-12154"},
+      {"invalid schema name", settings(dir, "KO-RV", "ravlen", password),
+       "ORA-00922"},
+      {"unknown schema", settings(dir, "NOSUCH", "ravlen", password),
+       "ORA-01435"},
+      {"damaged database file", settings(dir, "KORV", "ravlen", password),
+       "DAMAGED.db nicht nutzbar"},
   };
-  std::ofstream(ini_) << settingsFileText({net8 + "\x7F", "KORV", "ravlen", "g"});
-  expectRefused({ini_, "20240101"}, damaged("NET8"));
-  std::ofstream(ini_) << settingsFileText({net8, "KORV", "rav\tlen", "g"});
-  expectRefused({ini_, "20240101"}, damaged("LOGIN"));
-  // PASS enciphered under another key than the program's.
-  full = settingsFileText({net8, "KORV", "ravlen", ""});
-  std::ofstream(ini_) << full.substr(0, full.find("4;PASS;")) + "4;PASS;" +
-                             encipherValue("geheimes Wort", "ANDERS") + "\n";
-  expectRefused({ini_, "20240101"}, damaged("PASS"));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.what == "damaged database file")
+      std::ofstream(dir_.file("DAMAGED.db")) << std::string(4096, 'x');
+    EXPECT_EQ(start({c.ini, "20240101", "20240131"}), 99);
+    EXPECT_EQ(output_, kConnectFailed);
+    EXPECT_EQ(errors_.rfind("Ravlen: Db-Connect fehlgeschlagen: ", 0), 0u)
+        << errors_;
+    EXPECT_NE(errors_.find(c.cause), std::string::npos) << errors_;
+    EXPECT_EQ(errors_.find('\n'), errors_.size() - 1) << "one line";
+    EXPECT_EQ(errors_.find(password), std::string::npos);
+    EXPECT_FALSE(session().connected());
+  }
 }
 
 TEST_F(StartUpTest, SettingsWithLettersBeyondAsciiAreUsed) {

@@ -17,6 +17,7 @@ constexpr size_t kFieldChars = 200;
 constexpr size_t kNumberChars = 11;
 
 SettingEntry entry;
+SettingsFileState lastState = SettingsFileState::kRead;
 
 void clearEntry() {
   entry.number = 0;
@@ -25,11 +26,24 @@ void clearEntry() {
   entry.value.clear();
 }
 
-// One whole line without its line end (LF, or CR LF).
-bool readLine(std::istream& in, std::string* line) {
-  if (!std::getline(in, *line)) return false;
+// One whole line without its line end (LF, or CR LF). False at the end of
+// the file, and for a line longer than kMaxSettingsLineBytes (then
+// *tooLong is set): such a line is not read further.
+bool readLine(std::istream& in, std::string* line, bool* tooLong) {
+  line->clear();
+  std::streambuf* buffer = in.rdbuf();
+  bool any = false;
+  for (int c; (c = buffer->sbumpc()) != std::char_traits<char>::eof();) {
+    any = true;
+    if (c == '\n') break;
+    if (line->size() == kMaxSettingsLineBytes) {
+      *tooLong = true;
+      return false;
+    }
+    line->push_back(static_cast<char>(c));
+  }
   if (!line->empty() && line->back() == '\r') line->pop_back();
-  return true;
+  return any;
 }
 
 std::string groupOfLine(std::string_view line) {
@@ -104,10 +118,16 @@ void decipherSelectedValue() {
 const SettingEntry& readSetting(std::string_view group, std::string_view key,
                                 int32_t number, std::string_view path) {
   clearEntry();
+  lastState = SettingsFileState::kRead;
   std::ifstream in{std::string(path)};
-  if (!in) return entry;
+  if (!in) {
+    lastState = SettingsFileState::kNotOpened;
+    return entry;
+  }
   std::string groupLine, valueLine;
-  while (readLine(in, &groupLine) && readLine(in, &valueLine)) {
+  bool tooLong = false;
+  while (readLine(in, &groupLine, &tooLong) &&
+         readLine(in, &valueLine, &tooLong)) {
     setGroup(groupOfLine(groupLine));
     if (parseValueLine(valueLine) && isSelected(group, key, number)) {
       decipherSelectedValue();
@@ -115,7 +135,11 @@ const SettingEntry& readSetting(std::string_view group, std::string_view key,
     }
     clearEntry();
   }
+  clearEntry();
+  if (tooLong) lastState = SettingsFileState::kLineTooLong;
   return entry;
 }
+
+SettingsFileState lastSettingsFileState() { return lastState; }
 
 }  // namespace ravlen

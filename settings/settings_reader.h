@@ -21,8 +21,11 @@
 // A value line that is not of the form above (fewer than two ';', an empty
 // number, key or value field, a number field over 11 characters, a key or
 // value field over 200) never matches: its entry is skipped like an
-// unselected one and the pairing of the following lines is kept. Lines of any
-// length are read whole; a last line without a line end is read as well.
+// unselected one and the pairing of the following lines is kept. Lines are
+// read whole up to kMaxSettingsLineBytes; a longer line (no settings file
+// has one; /dev/zero is one endless line) ends the reading: the result is
+// the cleared entry and lastSettingsFileState() says why. A last line
+// without a line end is read as well.
 // The number field reads as a decimal integer: leading white space skipped,
 // an optional sign, the digits up to the first non-digit, 0 without digits;
 // a number beyond the 32-bit range is clamped to it.
@@ -32,6 +35,7 @@
 #ifndef RAVLEN_SETTINGS_SETTINGS_READER_H_
 #define RAVLEN_SETTINGS_SETTINGS_READER_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -48,6 +52,14 @@ struct SettingEntry {
 
 const SettingEntry& readSetting(std::string_view group, std::string_view key,
                                 int32_t number, std::string_view path);
+
+inline constexpr size_t kMaxSettingsLineBytes = 4096;
+
+// How the last readSetting() call read its file: to the selected entry or
+// the end, not at all (the file could not be opened), or up to a line
+// longer than kMaxSettingsLineBytes.
+enum class SettingsFileState { kRead, kNotOpened, kLineTooLong };
+SettingsFileState lastSettingsFileState();
 
 }  // namespace ravlen
 

@@ -54,6 +54,9 @@ class BookingStatisticsTest : public testing::ConnectedTest {
   // A booking of `pnr` on `day` at hh:mm, BchVon carrying the time of day.
   void addBooking(const std::string& pnr, const std::string& day, int hour,
                   int minute, int fkt, const std::string& fcd = "A") {
+    // Written as another program would: after the session's commit, which
+    // ends its hold of the write lock.
+    session().commit();
     const double von = julianOf(day) + (hour * 60 + minute) / 1440.0;
     execSql(korv(), "insert into Zev321Bch(BchPnr,BchVon,BchUhr,BchFkt,"
                     "BchFcd) values('" + pnr + "'," + std::to_string(von) +

@@ -13,6 +13,10 @@ constexpr SqlText kReadLastCalendarDay =
     "select to_char(max(BakDtm),'yyyymmdd') into :b0:b1  from "
     "Kalderon.Zev133Bak";
 
+constexpr SqlText kReadFirstCalendarDay =
+    "select to_char(min(BakDtm),'yyyymmdd') into :b0:b1  from "
+    "Kalderon.Zev133Bak";
+
 constexpr SqlText kShiftDate =
     "select to_char(add_months((to_date(:b0,'yyyymmdd')+:b1),:b2),'yyyymmdd') "
     "into :b3:b4  from dual";
@@ -80,6 +84,14 @@ SqlStatus readLastCalendarDay(DateText& lastDay) {
   SqlStatus status =
       session().selectInto(kReadLastCalendarDay, {}, {hostVar(field)});
   lastDay = field;
+  return status;
+}
+
+SqlStatus readFirstCalendarDay(DateText& firstDay) {
+  DateText field;
+  SqlStatus status =
+      session().selectInto(kReadFirstCalendarDay, {}, {hostVar(field)});
+  firstDay = field;
   return status;
 }
 

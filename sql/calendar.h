@@ -3,10 +3,12 @@
 // date functions; nothing here computes with weekdays or month lengths.
 //
 // Each operation runs one statement and returns its status. Outputs are
-// written only on status 0, except readLastCalendarDay, which always writes
-// (the empty text when the statement fails or the calendar is empty).
+// written only on status 0, except readLastCalendarDay and
+// readFirstCalendarDay, which always write (the empty text when the
+// statement fails or the calendar is empty).
 //  - readToday: the calendar row of the database server's current day.
 //  - readLastCalendarDay: the latest day of the calendar.
+//  - readFirstCalendarDay: the earliest day of the calendar.
 //  - shiftDate: the date plus `days`, then plus `months` (add_months keeps a
 //    month's last day on the last day).
 //  - weekBounds / monthBounds / quarterBounds / halfYearBounds: the first and
@@ -26,6 +28,7 @@ namespace ravlen {
 
 SqlStatus readToday(DateText& today);
 SqlStatus readLastCalendarDay(DateText& lastDay);
+SqlStatus readFirstCalendarDay(DateText& firstDay);
 SqlStatus shiftDate(const DateText& date, int32_t months, int32_t days,
                     DateText& result);
 SqlStatus weekBounds(const DateText& date, DateText& first, DateText& last);

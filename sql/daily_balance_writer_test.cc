@@ -403,6 +403,9 @@ class TgbSumTest : public TgbWriterTest {
   // order, TgbSa3 NULL when `nullSa3`.
   void addRow(const std::string& pnr, int ztr, const std::string& day,
               int base, bool nullSa3 = false) {
+    // Written as another program would: after the session's commit, which
+    // ends its hold of the write lock.
+    session().commit();
     std::string values;
     for (int i = 1; i <= 15; ++i)
       values += "," + (nullSa3 && i == 3 ? std::string("NULL")

@@ -65,15 +65,29 @@ TEST_F(RavlenProgramTest, BadInputEndsBeforeAnyRowIsWritten) {
   EXPECT_EQ(r.exitStatus, 255);
   EXPECT_EQ(r.out, "Ravlen: Error (VonDatum > BisDatum.\n");
 
+  // A window after the calendar's last day would clear the statistics of
+  // the year before it and rebuild nothing.
+  r = ravlen({ini_, "20250101", "20250131"});
+  EXPECT_EQ(r.exitStatus, 255);
+  EXPECT_EQ(r.out,
+            "Ravlen: Error (VonDatum 20250101 liegt ausserhalb des "
+            "Basiskalenders 20240101 bis 20241231).\n");
+  EXPECT_EQ(storedRows(), "1");
+
+  // Failures before the session is open: the fixed text that schedulers
+  // match, the cause on standard error.
   r = ravlen({dir_.path(), "20240101", "20241231"});
   EXPECT_EQ(r.exitStatus, 99);
-  EXPECT_EQ(r.out, "Ravlen: Error (INI-Datei nicht lesbar: " + dir_.path() +
-                       ").\n");
+  EXPECT_EQ(r.out, kConnectFailed);
+  EXPECT_NE(r.err.find("INI-Datei " + dir_.path() + " nicht lesbar"),
+            std::string::npos) << r.err;
 
   std::ofstream(ini_) << settingsFileText({"", "KORV", "ravlen", ""});
   r = ravlen({ini_, "20240101", "20241231"});
   EXPECT_EQ(r.exitStatus, 99);
-  EXPECT_EQ(r.out, kNet8Empty);
+  EXPECT_EQ(r.out, kConnectFailed);
+  EXPECT_EQ(r.err, std::string("Ravlen: Db-Connect fehlgeschlagen: ") +
+                       kNet8Empty + "\n");
   EXPECT_EQ(storedRows(), "1");
 }
 

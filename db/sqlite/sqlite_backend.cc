@@ -101,8 +101,13 @@ std::unique_ptr<SqliteBackend> SqliteBackend::open(
   configureLibrary();
   std::unique_ptr<SqliteBackend> backend(new SqliteBackend(dir));
   // Where the directory cannot be locked at all, sessions go unguarded.
-  backend->mayWrite_ =
-      backend->lock_.acquire(dir, lockWait) != DirectoryLock::Outcome::kBusy;
+  if (backend->lock_.acquire(dir, lockWait) == DirectoryLock::Outcome::kBusy) {
+    *status = sqlstatus::kResourceBusy;
+    *message = "ORA-00054: Datenbank " + dir +
+               " wird von einer anderen Sitzung benutzt (" +
+               std::to_string(lockWait.count() / 1000) + " s gewartet)";
+    return nullptr;
+  }
   *status = backend->connectTo(":memory:");
   if (!status->ok()) {
     *message = backend->lastError_;
@@ -143,7 +148,26 @@ SqlStatus SqliteBackend::connectTo(const std::string& mainFile) {
   if (!status.ok()) return status;
   status = exec("create temp view dual as select 'X' as dummy");
   if (!status.ok()) return status;
-  return attachSchemas();
+  status = attachSchemas();
+  if (!status.ok()) return status;
+  return checkSchemas();
+}
+
+// Every schema file must be a database: reading its table list touches its
+// header and schema pages, so a damaged or foreign file fails the connect
+// instead of every statement of the run.
+SqlStatus SqliteBackend::checkSchemas() {
+  std::vector<std::string> names = schemaFiles(dir_);
+  if (!currentSchema_.empty()) names.push_back("main");
+  for (const std::string& name : names) {
+    if (equalsNoCase(name, currentSchema_)) continue;
+    std::string sql = "select count(*) from \"" + name + "\".sqlite_schema";
+    SqlStatus status = exec(sql.c_str());
+    if (!status.ok())
+      return failOnFile(equalsNoCase(name, "main") ? currentSchema_ : name,
+                        status);
+  }
+  return sqlstatus::kOk;
 }
 
 SqlStatus SqliteBackend::attachSchemas() {
@@ -157,9 +181,16 @@ SqlStatus SqliteBackend::attachSchemas() {
       rc = sqlite3_bind_text(stmt, 1, path.c_str(), -1, SQLITE_TRANSIENT);
     if (rc == SQLITE_OK) rc = sqlite3_step(stmt);
     sqlite3_finalize(stmt);
-    if (rc != SQLITE_DONE && rc != SQLITE_OK) return fail(sqlite3_extended_errcode(db_));
+    if (rc != SQLITE_DONE && rc != SQLITE_OK)
+      return failOnFile(name, fail(sqlite3_extended_errcode(db_)));
   }
   return sqlstatus::kOk;
+}
+
+SqlStatus SqliteBackend::failOnFile(const std::string& schema,
+                                    SqlStatus status) {
+  std::string file = (fs::path(dir_) / (schema + ".db")).string();
+  return failWith(status, "Datei " + file + " nicht nutzbar: " + lastError_);
 }
 
 SqlStatus SqliteBackend::setSchema(const std::string& name) {
@@ -306,19 +337,32 @@ SqlStatus SqliteBackend::copyOutputs(Prepared& p, HostVars out,
   return sqlstatus::kOk;
 }
 
-SqlStatus SqliteBackend::beginIfNeeded(const Prepared& p) {
-  if (p.translation.kind == StatementKind::kQuery) return sqlstatus::kOk;
-  if (!mayWrite_)
-    return failWith(statusFromSqlite(SQLITE_BUSY, nullptr),
-                    "database is locked: another session holds " + dir_);
+// The write lock on every schema file is taken when the transaction
+// begins, at the first cursor or write after a commit: SQLite waits for
+// another writer (busy timeout) only while this connection reads nothing,
+// and a write under an open cursor that still had to take the lock would
+// fail at once. (A select-into ends within its call and leaves no read
+// open, so it needs no transaction.) Where a file cannot be written at
+// all, the transaction begins without the lock and each write fails with
+// the database's own message.
+SqlStatus SqliteBackend::begin() {
   if (!sqlite3_get_autocommit(db_)) return sqlstatus::kOk;
-  return exec("begin");
+  SqlStatus status = exec("begin immediate");
+  if (status.ok()) return status;
+  int code = sqlite3_extended_errcode(db_) & 0xff;
+  if (code == SQLITE_READONLY) return exec("begin");
+  if (code == SQLITE_BUSY)
+    return failWith(sqlstatus::kResourceBusy,
+                    "ORA-00054: eine andere Sitzung schreibt in " + dir_ +
+                        " (" + std::to_string(kBusyTimeoutMs / 1000) +
+                        " s gewartet): " + lastError_);
+  return status;
 }
 
 // Runs a statement to its end; an insert, update or delete that touches no
 // row reports 1403.
 SqlStatus SqliteBackend::run(Prepared& p) {
-  SqlStatus status = beginIfNeeded(p);
+  SqlStatus status = begin();
   if (!status.ok()) return status;
   int rc;
   while ((rc = sqlite3_step(p.stmt)) == SQLITE_ROW) {
@@ -392,7 +436,8 @@ SqlStatus SqliteBackend::openCursor(SqlText text, HostVars in) {
   SqlStatus status;
   Prepared* p = prepared(text, &status);
   if (p == nullptr) return status;
-  status = bindInputs(*p, in, TextInputs::kCopy);
+  status = begin();
+  if (status.ok()) status = bindInputs(*p, in, TextInputs::kCopy);
   p->cursorOpen = status.ok();
   p->exhausted = false;
   return status;

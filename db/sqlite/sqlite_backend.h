@@ -9,16 +9,20 @@
 // and then in the others.
 //
 // Each statement text is translated (see translate.h) and prepared once and
-// kept for the session. Writes run inside a transaction begun on the first
-// write after a commit; a failing statement undoes only itself. A second
-// writer waits up to kBusyTimeoutMs for the first.
+// kept for the session. Cursors and writes run inside a transaction that
+// holds the write lock of every schema file from its begin to the commit:
+// it begins at the first cursor open or write after a commit, before that
+// cursor reads, so another writer (the sqlite3 shell, say) is waited for
+// up to kBusyTimeoutMs at that begin instead of failing a write under the
+// cursor at once. A failing statement undoes only itself. Files that cannot
+// be written are read in a plain transaction; writes to them fail.
 //
 // One session at a time: the session holds the directory's lock
 // (DirectoryLock) from open to end, so a second session, a second run of
 // the program, waits at open up to kBusyTimeoutMs for the first to end
 // rather than interleaving its stages with the first's. When the first
-// still holds the lock after the wait, the second may read, but each of its
-// writes fails at once ("database is locked"), so that it writes nothing.
+// still holds the lock after the wait, the open fails (-54). A schema file
+// that is no intact database fails the open or the schema statement.
 #ifndef RAVLEN_DB_SQLITE_SQLITE_BACKEND_H_
 #define RAVLEN_DB_SQLITE_SQLITE_BACKEND_H_
 
@@ -69,6 +73,7 @@ class SqliteBackend : public Backend {
 
   SqlStatus connectTo(const std::string& mainFile);
   SqlStatus attachSchemas();
+  SqlStatus checkSchemas();
   void closeConnection();
   SqlStatus setSchema(const std::string& name);
 
@@ -85,10 +90,12 @@ class SqliteBackend : public Backend {
                         const std::vector<bool>* indicators);
   SqlStatus run(Prepared& p);
   SqlStatus runSelectInto(Prepared& p, HostVars out);
-  SqlStatus beginIfNeeded(const Prepared& p);
+  SqlStatus begin();
   SqlStatus exec(const char* sql);
   SqlStatus fail(int resultCode);
   SqlStatus failWith(SqlStatus status, std::string message);
+  // `status` of the schema file of `schema`, its path put before the message.
+  SqlStatus failOnFile(const std::string& schema, SqlStatus status);
 
   std::string dir_;
   std::string currentSchema_;
@@ -96,7 +103,6 @@ class SqliteBackend : public Backend {
   std::unordered_map<const void*, std::unique_ptr<Prepared>> cache_;
   std::string lastError_;
   DirectoryLock lock_;
-  bool mayWrite_ = true;  // false: another session kept the lock
 };
 
 // Maps an SQLite outcome (extended result code and message) to the status

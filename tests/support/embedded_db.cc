@@ -31,14 +31,21 @@ std::string TempDir::file(std::string_view name) const {
   return (fs::path(path_) / name).string();
 }
 
-void execSql(const std::string& dbFile, const std::string& sql) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(dbFile.c_str(), &db), SQLITE_OK);
+SqliteConnection::SqliteConnection(const std::string& dbFile) {
+  EXPECT_EQ(sqlite3_open(dbFile.c_str(), &db_), SQLITE_OK) << dbFile;
+}
+
+SqliteConnection::~SqliteConnection() { sqlite3_close(db_); }
+
+void SqliteConnection::exec(const std::string& sql) {
   char* error = nullptr;
-  int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
+  int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error);
   EXPECT_EQ(rc, SQLITE_OK) << (error ? error : "") << "\n" << sql;
   sqlite3_free(error);
-  sqlite3_close(db);
+}
+
+void execSql(const std::string& dbFile, const std::string& sql) {
+  SqliteConnection(dbFile).exec(sql);
 }
 
 std::string queryText(const std::string& dbFile, const std::string& sql) {

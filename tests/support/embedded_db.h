@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+struct sqlite3;
+
 namespace ravlen::testing {
 
 class TempDir {
@@ -25,6 +27,21 @@ class TempDir {
 
  private:
   std::string path_;
+};
+
+// A connection of its own to the SQLite file `dbFile` (created when
+// missing), as another program on the same database would hold it.
+class SqliteConnection {
+ public:
+  explicit SqliteConnection(const std::string& dbFile);
+  ~SqliteConnection();
+  SqliteConnection(const SqliteConnection&) = delete;
+  SqliteConnection& operator=(const SqliteConnection&) = delete;
+  // Runs `sql`; fails the current test on an error.
+  void exec(const std::string& sql);
+
+ private:
+  sqlite3* db_ = nullptr;
 };
 
 // Runs `sql` on the SQLite file `dbFile` (created when missing); fails the
