@@ -8,14 +8,27 @@ Session& session() {
 }
 
 SqlStatus Session::connect(std::string_view connectText) {
-  backend_.reset();
+  disconnect();
   connectError_.clear();
   SqlStatus status;
   backend_ = openBackend(connectText, &status, &connectError_);
   return status;
 }
 
-void Session::disconnect() { backend_.reset(); }
+void Session::useBackend(std::unique_ptr<Backend> backend) {
+  disconnect();
+  backend_ = std::move(backend);
+}
+
+std::unique_ptr<Backend> Session::releaseBackend() {
+  failedOpens_.clear();
+  return std::move(backend_);
+}
+
+void Session::disconnect() {
+  backend_.reset();
+  failedOpens_.clear();
+}
 
 SqlStatus Session::notConnected() {
   connectError_ = "ORA-03114: not connected to ORACLE";
@@ -36,9 +49,8 @@ SqlStatus Session::observed(StatementOp op, SqlText text, SqlStatus status) {
 SqlStatus Session::execute(SqlText text, HostVars in, Expect expect) {
   if (recording_) record(text);
   SqlStatus status = backend_ ? backend_->execute(text, in) : notConnected();
-  bool handled = expect == Expect::kAnyFailure ||
-                 (expect == Expect::kUniqueKey &&
-                  status.code() == sqlstatus::kUniqueKey.code());
+  bool handled = expect == Expect::kUniqueKey &&
+                 status.code() == sqlstatus::kUniqueKey.code();
   return handled ? status : observed(StatementOp::kExecute, text, status);
 }
 
@@ -53,23 +65,33 @@ SqlStatus Session::selectInto(SqlText text, HostVars in, HostVars out) {
 }
 
 SqlStatus Session::openCursor(SqlText text, HostVars in) {
-  return observed(StatementOp::kOpen, text,
-                  backend_ ? backend_->openCursor(text, in) : notConnected());
+  SqlStatus status = backend_ ? backend_->openCursor(text, in) : notConnected();
+  if (status.failed())
+    failedOpens_.insert(text.id());
+  else
+    failedOpens_.erase(text.id());
+  return observed(StatementOp::kOpen, text, status);
 }
 
+// A cursor whose open failed fails its fetches and its close as well; the
+// open's failure is the one to report.
 SqlStatus Session::fetch(SqlText text, HostVars out) {
-  return observed(StatementOp::kFetch, text,
-                  backend_ ? backend_->fetch(text, out) : notConnected());
+  SqlStatus status = backend_ ? backend_->fetch(text, out) : notConnected();
+  if (failedOpens_.count(text.id())) return status;
+  return observed(StatementOp::kFetch, text, status);
 }
 
 SqlStatus Session::closeCursor(SqlText text) {
-  return observed(StatementOp::kClose, text,
-                  backend_ ? backend_->closeCursor(text) : notConnected());
+  SqlStatus status = backend_ ? backend_->closeCursor(text) : notConnected();
+  if (failedOpens_.erase(text.id())) return status;
+  return observed(StatementOp::kClose, text, status);
 }
 
 SqlStatus Session::commit() {
-  return observed(StatementOp::kCommit, "commit",
-                  backend_ ? backend_->commit() : notConnected());
+  SqlStatus status = observed(StatementOp::kCommit, "commit",
+                              backend_ ? backend_->commit() : notConnected());
+  if (status.ok() && observer_ != nullptr) observer_->committed();
+  return status;
 }
 
 const std::string& Session::lastError() const {

@@ -23,6 +23,11 @@ class Session {
  public:
   // Connects with "user/password@service"; replaces any earlier connection.
   SqlStatus connect(std::string_view connectText);
+  // Takes over `backend`, an open session that the caller made itself (a
+  // tool, or a test that wraps a backend); replaces any earlier connection.
+  void useBackend(std::unique_ptr<Backend> backend);
+  // Gives the current backend back and leaves the session not connected.
+  std::unique_ptr<Backend> releaseBackend();
   // Ends the connection without commit (uncommitted work is rolled back).
   void disconnect();
   bool connected() const { return backend_ != nullptr; }
@@ -63,6 +68,7 @@ class Session {
   StatementObserver* observer_ = nullptr;
   bool recording_ = false;
   std::set<const void*> recordedIds_;
+  std::set<const void*> failedOpens_;  // cursors whose open failed
   std::vector<std::string_view> recorded_;
 };
 

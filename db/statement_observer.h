@@ -2,7 +2,9 @@
 //
 // The session calls failed() for each negative status, after the statement
 // ran, so that the database's message (Session::lastError) is the
-// statement's. A caller that expects a failure and handles it says so with
+// statement's, and committed() after each commit that succeeded. A cursor
+// whose open failed is reported once: its fetches and its close, which fail
+// as a consequence, are not passed on. A caller that expects a failure and handles it says so with
 // the statement (Expect), and the observer does not hear of it. Status 1403
 // (no row) is an outcome, not a failure, and is never passed on.
 #ifndef RAVLEN_DB_STATEMENT_OBSERVER_H_
@@ -28,8 +30,7 @@ enum class StatementOp : uint8_t {
 // What the caller of execute() takes care of itself.
 enum class Expect : uint8_t {
   kNothing,
-  kAnyFailure,  // the caller follows up every failure (update, then insert)
-  kUniqueKey,   // the caller follows up -1 (insert, then add to the row)
+  kUniqueKey,  // the caller follows up -1 (insert, then add to the row)
 };
 
 class StatementObserver {
@@ -40,6 +41,8 @@ class StatementObserver {
   virtual void failed(StatementOp op, std::string_view statement,
                       const void* id, SqlStatus status,
                       std::string_view message) = 0;
+  // The work since the last commit is permanent now.
+  virtual void committed() {}
 };
 
 }  // namespace ravlen

@@ -88,10 +88,19 @@ void RunReport::failed(StatementOp op, std::string_view statement,
                 status.code() == sqlstatus::kTooManyRows.code();
   }
   ++(f.warning ? warnings_ : errors_);
+  if (op == StatementOp::kCommit)  // the transaction's writes are gone
+    for (Stage& s : stages_) s.pending = 0;
   if (++f.count > kLinesPerStatement) return;
   std::fprintf(err_, "Ravlen: %s %s (Status %d): %.*s\n",
                f.warning ? "Warnung" : "Fehler", f.what.c_str(), status.code(),
                static_cast<int>(message.size()), message.data());
+}
+
+void RunReport::committed() {
+  for (Stage& s : stages_) {
+    s.written += s.pending;
+    s.pending = 0;
+  }
 }
 
 double RunReport::elapsed(std::chrono::steady_clock::time_point since) const {
@@ -132,7 +141,7 @@ void RunReport::addRows(std::string_view stage, int64_t read,
                         int64_t written) {
   Stage& s = stageNamed(stage);
   s.read += read;
-  s.written += written;
+  s.pending += written;
 }
 
 void RunReport::printSummary() {

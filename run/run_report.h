@@ -9,7 +9,9 @@
 //    lines.
 //  - The stages count the rows they read and write and are timed; the
 //    summary at the end lists them with the errors, warnings and the run's
-//    duration.
+//    duration. A row counts as written once a commit has made it
+//    permanent: writes that a failed commit rolled back, or that no commit
+//    followed, are not counted.
 //
 // There is one report per process (runReport()); installing it as the
 // session's observer is the run's business (runTransfer).
@@ -38,6 +40,7 @@ class RunReport : public StatementObserver {
 
   void failed(StatementOp op, std::string_view statement, const void* id,
               SqlStatus status, std::string_view message) override;
+  void committed() override;
 
   // Stages follow one another; beginStage ends the one before.
   void beginStage(std::string_view name);
@@ -45,7 +48,7 @@ class RunReport : public StatementObserver {
   // Counts for the current stage.
   void rowRead() { ++current().read; }
   void rowWritten(SqlStatus status) {
-    if (status.ok()) ++current().written;
+    if (status.ok()) ++current().pending;
   }
   // Counts for a stage that runs inside the current one (not timed apart).
   void addRows(std::string_view stage, int64_t read, int64_t written);
@@ -61,6 +64,7 @@ class RunReport : public StatementObserver {
   struct Stage {
     std::string name;
     int64_t read = 0, written = 0;
+    int64_t pending = 0;  // written since the last commit
     double seconds = -1;  // not timed apart
   };
   // The failures of one statement text.

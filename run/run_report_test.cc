@@ -86,21 +86,32 @@ TEST_F(RunReportTest, StagesCountRowsAndTime) {
   report_.rowRead();
   report_.rowWritten(SqlStatus(0));
   report_.rowWritten(SqlStatus(-1400));
+  report_.committed();
   report_.beginStage("Tagessalden");
   report_.rowRead();
+  report_.rowWritten(SqlStatus(0));
   report_.addRows("Zeitkontobuchungen", 7, 6);
+  report_.committed();
+  // Rolled back by a failed commit, and not committed at all: not written.
+  report_.rowWritten(SqlStatus(0));
+  report_.failed(StatementOp::kCommit, "commit", "commit", SqlStatus(-20013),
+                 "database or disk is full");
+  report_.beginStage("Monat");
+  report_.rowWritten(SqlStatus(0));
   report_.printSummary();
   std::string summary = text();
   EXPECT_NE(summary.find("Ravlen: Stufe Buchungen: 2 gelesen, 1 geschrieben, "),
             std::string::npos)
       << summary;
-  EXPECT_NE(summary.find("Ravlen: Stufe Tagessalden: 1 gelesen, 0 geschrieben, "),
+  EXPECT_NE(summary.find("Ravlen: Stufe Tagessalden: 1 gelesen, 1 geschrieben, "),
+            std::string::npos);
+  EXPECT_NE(summary.find("Ravlen: Stufe Monat: 0 gelesen, 0 geschrieben, "),
             std::string::npos);
   EXPECT_NE(summary.find("Ravlen: Stufe Zeitkontobuchungen: 7 gelesen, 6 "
                          "geschrieben\n"),
             std::string::npos)
       << "counted inside another stage, not timed apart";
-  EXPECT_NE(summary.find("Ravlen: 0 Fehler, 0 Warnungen"), std::string::npos);
+  EXPECT_NE(summary.find("Ravlen: 1 Fehler, 0 Warnungen"), std::string::npos);
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ class FailureReportTest : public testing::WarehouseTest {
 
 TEST_F(FailureReportTest, BrokenTableFailsTheNightButNotTheOtherStages) {
   addDayWithBooking();
-  app("drop table Zev899Zkb;");
+  app("drop table Zev899Zkb; drop table Zev321Bch;");
   testing::ProgramResult r = ravlen({"20240301", "20240331"});
   EXPECT_EQ(r.exitStatus, 1);
   EXPECT_EQ(r.out, "Ravlen: Fertig.\n");
@@ -40,6 +40,13 @@ TEST_F(FailureReportTest, BrokenTableFailsTheNightButNotTheOtherStages) {
   EXPECT_TRUE(contains(r.err, "Ravlen: Stufe Tagessalden: 1 gelesen, 1 "
                               "geschrieben"))
       << r.err;
+  // A cursor that does not open is one failure, not three: its fetch and
+  // close fail only because of it.
+  EXPECT_TRUE(contains(r.err, "Ravlen: Fehler beim Oeffnen des Cursors auf "
+                              "Zev321Bch"))
+      << r.err;
+  EXPECT_FALSE(contains(r.err, "beim Lesen aus Zev321Bch")) << r.err;
+  EXPECT_FALSE(contains(r.err, "beim Schliessen")) << r.err;
   EXPECT_EQ(value("select count(*) from Zev899Tgb where TgbZtr=1"), "1");
 }
 

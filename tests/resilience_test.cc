@@ -822,6 +822,14 @@ TEST_F(ResilienceTest, ReadOnlyDatabaseIsReportedAndLeftAlone) {
       r = runRavlen(db, options);
     }
     expectReportedFailure(r);
+    EXPECT_EQ(r.err.find("UNIQUE"), std::string::npos)
+        << "the update's cause, not the insert's key violation";
+    std::istringstream lines(r.err);
+    for (std::string line; std::getline(lines, line);) {
+      if (line.rfind("Ravlen: Stufe ", 0) == 0) {
+        EXPECT_NE(line.find(", 0 geschrieben"), std::string::npos) << line;
+      }
+    }
     EXPECT_EQ(directoryEntries(db.path()), entries) << "no journal left";
     expectSound(db);
     EXPECT_EQ(warehouseDifference(db, prepared().pristine), "");

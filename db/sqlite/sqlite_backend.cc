@@ -347,6 +347,7 @@ SqlStatus SqliteBackend::copyOutputs(Prepared& p, HostVars out,
 // the database's own message.
 SqlStatus SqliteBackend::begin() {
   if (!sqlite3_get_autocommit(db_)) return sqlstatus::kOk;
+  changesAtBegin_ = sqlite3_total_changes64(db_);
   SqlStatus status = exec("begin immediate");
   if (status.ok()) return status;
   int code = sqlite3_extended_errcode(db_) & 0xff;
@@ -467,8 +468,12 @@ SqlStatus SqliteBackend::closeCursor(SqlText text) {
   return sqlstatus::kOk;
 }
 
+// A transaction that changed no row has nothing to make permanent; it ends
+// with a rollback, which (unlike a commit after writes that failed on a
+// read-only directory) cannot fail for want of a journal.
 SqlStatus SqliteBackend::commit() {
   if (sqlite3_get_autocommit(db_)) return sqlstatus::kOk;
+  if (sqlite3_total_changes64(db_) == changesAtBegin_) return exec("rollback");
   return exec("commit");
 }
 

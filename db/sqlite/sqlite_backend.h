@@ -103,6 +103,7 @@ class SqliteBackend : public Backend {
   std::unordered_map<const void*, std::unique_ptr<Prepared>> cache_;
   std::string lastError_;
   DirectoryLock lock_;
+  int64_t changesAtBegin_ = 0;  // rows changed by the session before begin
 };
 
 // Maps an SQLite outcome (extended result code and message) to the status
