@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <initializer_list>
 
 #include "run/console_texts.h"
 #include "settings/settings_writer.h"
@@ -25,8 +26,16 @@ class RunSequenceTest : public ::testing::Test {
         {"sqlite:" + dir_.path(), "KORV", "ravlen", ""});
     // One row per period code 1..7 on 15 Jan (inside the window) and on
     // 15 Feb (outside) in every warehouse table the clear-downs touch.
+    addRowsOn({"20240115", "20240215"});
+    execSql(kalderon(),
+            "insert into Zev800Dwh(DwhNam,DwhVon,DwhBis,DwhDar,DwhSta) "
+            "values('GEW','20240101','20240131',1,0);");
+  }
+  // One row per period code 1..7 on each day in every warehouse table the
+  // clear-downs touch.
+  void addRowsOn(std::initializer_list<const char*> days) {
     std::string sql;
-    for (const char* day : {"20240115", "20240215"}) {
+    for (const char* day : days) {
       for (int ztr = 1; ztr <= 7; ++ztr) {
         std::string t = ztr == 7 ? "898" : "899";
         std::string z = std::to_string(ztr), d = std::string("'") + day + "'";
@@ -34,18 +43,14 @@ class RunSequenceTest : public ::testing::Test {
         std::string dwhCols = ztr == 7 ? ",TgbDwh,DwhBis" : "";
         sql += "insert into Zev" + t + "Tgb(TgbPnr,TgbZtr,TgbDtm" + dwhCols +
                ") values(1," + z + "," + d + dwh + ");";
-        sql += "insert into Zev" + t + "Zkb(ZkbPnr,ZkbZtr,ZkbDtm" +
-               (ztr == 7 ? std::string(",TgbDwh,DwhBis") : "") + ") values(1," +
-               z + "," + d + dwh + ");";
+        sql += "insert into Zev" + t + "Zkb(ZkbPnr,ZkbZtr,ZkbDtm" + dwhCols +
+               ") values(1," + z + "," + d + dwh + ");";
         sql += "insert into Zev" + t + "Bst(BstPnr,BstZtr,BstDtm,BstAnz" +
                (ztr == 7 ? std::string(",BstDwh,DwhBis") : "") + ") values(1," +
                z + "," + d + ",3" + dwh + ");";
       }
     }
     execSql(app(), sql);
-    execSql(kalderon(),
-            "insert into Zev800Dwh(DwhNam,DwhVon,DwhBis,DwhDar,DwhSta) "
-            "values('GEW','20240101','20240131',1,0);");
   }
   std::string kalderon() const { return dir_.file("KALDERON.db"); }
   std::string app() const { return dir_.file("KORV.db"); }
@@ -62,17 +67,29 @@ class RunSequenceTest : public ::testing::Test {
   std::string ini_ = dir_.file("x.ini");
 };
 
+// The window's bounds belong to it; the days just outside do not. (No
+// period of codes 2 to 6 begins on these days, so the roll-up rebuilds
+// nothing on them.)
 TEST_F(RunSequenceTest, StandardRunClearsTheWindowOfEveryCode) {
-  testing::ProgramResult r = ravlen({"20240101", "20240131"});
+  addRowsOn({"20240109", "20240110", "20240120", "20240121"});
+  testing::ProgramResult r = ravlen({"20240110", "20240120"});
   EXPECT_EQ(r.exitStatus, 0);
   EXPECT_EQ(r.out, "Ravlen: Fertig.\n");
   for (const char* table : {"Zev899Tgb", "Zev898Tgb", "Zev899Zkb", "Zev898Zkb",
                             "Zev899Bst", "Zev898Bst"}) {
     std::string prefix = std::string(table).substr(6, 3);
-    EXPECT_EQ(count(table, prefix + "Dtm='20240115'"), "0") << table;
-    EXPECT_EQ(count(table, prefix + "Dtm='20240215'"),
-              std::string(table).substr(3, 3) == "898" ? "1" : "6")
-        << table << ": rows outside the window stay";
+    std::string all = std::string(table).substr(3, 3) == "898" ? "1" : "6";
+    auto rowsOn = [&](const char* day) {
+      return count(table, prefix + "Dtm='" + day + "'");
+    };
+    for (const char* day : {"20240110", "20240115", "20240120"})
+      EXPECT_EQ(rowsOn(day), "0") << table << " " << day;
+    EXPECT_EQ(rowsOn("20240121"), all) << table << ": the day after stays";
+    EXPECT_EQ(rowsOn("20240215"), all) << table;
+    // The day before stays too, but for the statistics of the periods that
+    // the window's first day lies in: those are rebuilt whole.
+    EXPECT_EQ(rowsOn("20240109"), std::string(table) == "Zev899Bst" ? "1" : all)
+        << table << ": the day before";
   }
 }
 

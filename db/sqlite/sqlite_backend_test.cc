@@ -4,8 +4,11 @@
 
 #include <filesystem>
 
+#include <sqlite3.h>
+
 #include "db/session.h"
 #include "db/sqlhlp.h"
+#include "db/sqlite/sqlite_backend.h"
 #include "tests/support/embedded_db.h"
 
 namespace ravlen {
@@ -157,6 +160,36 @@ TEST_F(EmbeddedSessionTest, StatusCodes) {
   id = 42;
   EXPECT_EQ(session().execute(kDelete, {hostVar(id)}).code(), 1403);
   EXPECT_FALSE(session().lastError().empty());
+}
+
+// Every outcome of the embedded database in the numbering that operators
+// and the writers know: the key violation alone is -1 (the statistics
+// writer adds its count on -1 only), the others their Oracle numbers or
+// -20000 less SQLite's primary code.
+TEST(StatusFromSqliteTest, MapsEveryOutcome) {
+  struct Case {
+    int code;
+    const char* message;
+    int32_t status;
+  };
+  const Case cases[] = {
+      {SQLITE_CONSTRAINT_UNIQUE, "UNIQUE constraint failed: T.x", -1},
+      {SQLITE_CONSTRAINT_PRIMARYKEY, "UNIQUE constraint failed: T.id", -1},
+      {SQLITE_CONSTRAINT_NOTNULL, "NOT NULL constraint failed: T.x", -1400},
+      {SQLITE_CONSTRAINT_CHECK, "CHECK constraint failed: x>0", -20019},
+      {SQLITE_ERROR, "no such table: Nowhere", -942},
+      {SQLITE_ERROR, "no such column: y", -904},
+      {SQLITE_ERROR, "ORA-01427: single-row subquery returns more than one row",
+       -1427},
+      {SQLITE_ERROR, "near \"selec\": syntax error", -20001},
+      {SQLITE_BUSY, "database is locked", -20005},
+      {SQLITE_READONLY_DIRECTORY, "attempt to write a readonly database",
+       -20008},
+      {SQLITE_FULL, "database or disk is full", -20013},
+      {SQLITE_NOTADB, "file is not a database", -20026},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(statusFromSqlite(c.code, c.message).code(), c.status) << c.message;
 }
 
 TEST_F(EmbeddedSessionTest, ScalarSubqueryWithSeveralRowsFails) {
