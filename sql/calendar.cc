@@ -79,20 +79,22 @@ SqlStatus readToday(DateText& today) {
   return status;
 }
 
-SqlStatus readLastCalendarDay(DateText& lastDay) {
+namespace {
+// The first or last day of the calendar, written whatever the status.
+SqlStatus readCalendarEnd(SqlText statement, DateText& day) {
   DateText field;
-  SqlStatus status =
-      session().selectInto(kReadLastCalendarDay, {}, {hostVar(field)});
-  lastDay = field;
+  SqlStatus status = session().selectInto(statement, {}, {hostVar(field)});
+  day = field;
   return status;
+}
+}  // namespace
+
+SqlStatus readLastCalendarDay(DateText& lastDay) {
+  return readCalendarEnd(kReadLastCalendarDay, lastDay);
 }
 
 SqlStatus readFirstCalendarDay(DateText& firstDay) {
-  DateText field;
-  SqlStatus status =
-      session().selectInto(kReadFirstCalendarDay, {}, {hostVar(field)});
-  firstDay = field;
-  return status;
+  return readCalendarEnd(kReadFirstCalendarDay, firstDay);
 }
 
 SqlStatus shiftDate(const DateText& date, int32_t months, int32_t days,
