@@ -165,10 +165,6 @@ void RunReport::printSummary() {
                static_cast<long long>(warnings_), elapsed(runStart_));
 }
 
-}  // namespace ravlen
-
-namespace ravlen {
-
 std::vector<RunReport::StageTotals> RunReport::stageTotals() const {
   std::vector<StageTotals> totals;
   for (const Stage& s : stages_)
