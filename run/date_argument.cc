@@ -1,5 +1,7 @@
 #include "run/date_argument.h"
 
+#include <chrono>
+
 namespace ravlen {
 namespace {
 
@@ -32,6 +34,15 @@ bool isCalendarDate(std::string_view text) {
   int day = digitsValue(text, 6, 2);
   if (year < 1 || month < 1 || month > 12 || day < 1) return false;
   return day <= lastDayOfMonth(year, month);
+}
+
+std::optional<int64_t> dayNumber(std::string_view text) {
+  if (!isCalendarDate(text)) return std::nullopt;
+  std::chrono::year_month_day date{
+      std::chrono::year(digitsValue(text, 0, 4)),
+      std::chrono::month(static_cast<unsigned>(digitsValue(text, 4, 2))),
+      std::chrono::day(static_cast<unsigned>(digitsValue(text, 6, 2)))};
+  return std::chrono::sys_days(date).time_since_epoch().count();
 }
 
 }  // namespace ravlen

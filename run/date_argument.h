@@ -10,11 +10,17 @@
 #ifndef RAVLEN_RUN_DATE_ARGUMENT_H_
 #define RAVLEN_RUN_DATE_ARGUMENT_H_
 
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace ravlen {
 
 bool isCalendarDate(std::string_view text);
+
+// The number of days from 1970-01-01 to a date that isCalendarDate accepts;
+// nothing for any other text.
+std::optional<int64_t> dayNumber(std::string_view text);
 
 }  // namespace ravlen
 

@@ -1,9 +1,11 @@
 #include "run/roll_up.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "db/sqlhlp.h"
+#include "run/date_argument.h"
 #include "run/run_report.h"
 #include "sql/booking_statistics.h"
 #include "sql/bst_record.h"
@@ -168,6 +170,16 @@ SqlStatus periodBounds(int32_t ztr, const DateText& date, DateText& first,
   }
 }
 
+// How far a walk at `current` has come through the window, 0 to 1, for the
+// progress line; -1 when a bound is no calendar day.
+double windowShare(const RunParameters& p, const DateText& current) {
+  std::optional<int64_t> von = dayNumber(p.vonDatum.view()),
+                         bis = dayNumber(p.bisDatum.view()),
+                         at = dayNumber(current.view());
+  if (!von || !bis || !at || *bis < *von) return -1;
+  return static_cast<double>(*at - *von) / static_cast<double>(*bis - *von + 1);
+}
+
 // One level's walk over the window. Levels from quarters on commit every
 // period; the finer levels commit once at the end, also when they built
 // nothing or ended early.
@@ -192,6 +204,7 @@ void walkLevel(const RunParameters& p, int32_t ztr) {
       break;
     }
     if (!builtFirst.empty() && !(first > builtFirst)) break;
+    runReport().stageShare(windowShare(p, current));
     buildPeriod(ztr, first, last);
     builtFirst = first;
     if (ztr >= kQuarters) sqlCommit();
@@ -221,7 +234,7 @@ void buildEvaluations(const RunParameters& p) {
 }
 
 void progress(const RunParameters& p, std::FILE* out, int32_t ztr) {
-  if (p.debug) std::fputs(kLevelMessages[ztr - 1], out);
+  if (p.debug) printDebugMessage(out, kLevelMessages[ztr - 1]);
 }
 
 }  // namespace
@@ -232,7 +245,7 @@ void buildEvaluationPeriod(const DateText& first, const DateText& last,
   Target to{kEvaluations, &last, &name};
   sumDailyBalances(kDays, first, last, to);
   sumTimeAccounts(kDays, first, last, to);
-  if (statisticsMessage) std::fputs(statisticsMessage, out);
+  if (statisticsMessage) printDebugMessage(out, statisticsMessage);
   countBookings(kDays, first, last, to);
 }
 

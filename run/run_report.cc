@@ -76,6 +76,8 @@ void RunReport::start(std::FILE* err) {
   failures_.clear();
   errors_ = warnings_ = 0;
   runStart_ = std::chrono::steady_clock::now();
+  progress_.attach(err);
+  firstMessages_.clear();
 }
 
 void RunReport::failed(StatementOp op, std::string_view statement,
@@ -91,9 +93,15 @@ void RunReport::failed(StatementOp op, std::string_view statement,
   if (op == StatementOp::kCommit)  // the transaction's writes are gone
     for (Stage& s : stages_) s.pending = 0;
   if (++f.count > kLinesPerStatement) return;
-  std::fprintf(err_, "Ravlen: %s %s (Status %d): %.*s\n",
-               f.warning ? "Warnung" : "Fehler", f.what.c_str(), status.code(),
-               static_cast<int>(message.size()), message.data());
+  char code[16];
+  std::snprintf(code, sizeof code, "%d", status.code());
+  std::string line = std::string("Ravlen: ") +
+                     (f.warning ? "Warnung " : "Fehler ") + f.what +
+                     " (Status " + code + "): " + std::string(message);
+  progress_.clear();
+  std::fprintf(err_, "%s\n", line.c_str());
+  if (firstMessages_.size() < kFirstMessages)
+    firstMessages_.push_back(std::move(line));
 }
 
 void RunReport::committed() {
@@ -116,6 +124,7 @@ void RunReport::beginStage(std::string_view name) {
   currentStage_ = static_cast<size_t>(&stage - stages_.data());
   stageOpen_ = true;
   stageStart_ = std::chrono::steady_clock::now();
+  progress_.begin(name);
 }
 
 void RunReport::endStage() {
@@ -123,6 +132,7 @@ void RunReport::endStage() {
   Stage& stage = stages_[currentStage_];
   stage.seconds = std::max(stage.seconds, 0.0) + elapsed(stageStart_);
   stageOpen_ = false;
+  progress_.clear();
 }
 
 RunReport::Stage& RunReport::stageNamed(std::string_view name) {
@@ -162,6 +172,19 @@ void RunReport::printSummary() {
   std::fprintf(err_, "Ravlen: %lld Fehler, %lld Warnungen, Dauer %.3f s\n",
                static_cast<long long>(errors_),
                static_cast<long long>(warnings_), elapsed(runStart_));
+}
+
+std::vector<RunReport::StageTotals> RunReport::stageTotals() const {
+  std::vector<StageTotals> totals;
+  for (const Stage& s : stages_)
+    totals.push_back({s.name, s.read, s.written, s.seconds});
+  return totals;
+}
+
+void printDebugMessage(std::FILE* out, const char* message) {
+  runReport().clearProgress();
+  std::fputs(message, out);
+  std::fflush(out);
 }
 
 }  // namespace ravlen

@@ -15,6 +15,14 @@
 //
 // There is one report per process (runReport()); installing it as the
 // session's observer is the run's business (runTransfer).
+//
+// When `err` is a terminal, the report also shows the progress of the
+// current stage on it (ProgressLine); the line is erased before every line
+// the report writes and at the end of each stage. On any other stream the
+// output is the same as without it.
+//
+// For the machine-readable report of a run (report_document.h) it keeps the
+// stages' totals and the first kFirstMessages failure lines.
 #ifndef RAVLEN_RUN_RUN_REPORT_H_
 #define RAVLEN_RUN_RUN_REPORT_H_
 
@@ -27,12 +35,14 @@
 #include <vector>
 
 #include "db/statement_observer.h"
+#include "run/progress_line.h"
 
 namespace ravlen {
 
 class RunReport : public StatementObserver {
  public:
   static constexpr int kLinesPerStatement = 3;
+  static constexpr size_t kFirstMessages = 10;
 
   // Starts afresh: no stages, no failures, the clock at zero; lines go to
   // `err`.
@@ -46,7 +56,10 @@ class RunReport : public StatementObserver {
   void beginStage(std::string_view name);
   void endStage();
   // Counts for the current stage.
-  void rowRead() { ++current().read; }
+  void rowRead() {
+    int64_t read = ++current().read;
+    if (progress_.active()) progress_.rowsRead(read);
+  }
   void rowWritten(SqlStatus status) {
     if (status.ok()) ++current().pending;
   }
@@ -59,6 +72,24 @@ class RunReport : public StatementObserver {
   // The counts of the lines left out, the stages, errors, warnings and the
   // duration.
   void printSummary();
+
+  // The share of the current stage done so far (0 to 1), where the stage
+  // knows it cheaply; the progress line shows percent and time left then.
+  void stageShare(double share) { progress_.setShare(share); }
+  // Erases the progress line; for other output to the same terminal.
+  void clearProgress() { progress_.clear(); }
+
+  // One stage as the summary lists it; seconds < 0: not timed apart.
+  struct StageTotals {
+    std::string name;
+    int64_t read = 0, written = 0;
+    double seconds = -1;
+  };
+  std::vector<StageTotals> stageTotals() const;
+  // The first failure lines as written, without their line ends.
+  const std::vector<std::string>& firstMessages() const {
+    return firstMessages_;
+  }
 
  private:
   struct Stage {
@@ -85,9 +116,16 @@ class RunReport : public StatementObserver {
   std::chrono::steady_clock::time_point runStart_, stageStart_;
   std::map<const void*, Failures> failures_;
   int64_t errors_ = 0, warnings_ = 0;
+  ProgressLine progress_;
+  std::vector<std::string> firstMessages_;
 };
 
 RunReport& runReport();
+
+// A "/D" message on `out`: the progress line is erased first, and the
+// message is flushed at once, so that a log file or pipe gets it when it
+// happens rather than at the end of the run.
+void printDebugMessage(std::FILE* out, const char* message);
 
 // "beim Einfuegen in Zev899Tgb", "beim Lesen aus Zev310Bsv", ...: the
 // operation and table of a failed statement, for the report's lines.

@@ -25,7 +25,7 @@ constexpr char kTgbMessage[] = "Tabelle Zev899Tgb bearbeiten...\n";
 constexpr char kFinished[] = "Ravlen: Fertig.\n";
 
 void progress(const RunParameters& p, std::FILE* out, const char* message) {
-  if (p.debug) std::fputs(message, out);
+  if (p.debug) printDebugMessage(out, message);
 }
 
 void readPairNumbers(RunState& state) {

@@ -4,6 +4,13 @@
 set -euo pipefail
 
 packages=(cmake g++ make libsqlite3-dev sqlite3 libgtest-dev libgmock-dev faketime)
+
+# --- packaging, manual pages and the run report -------------------------------
+# nlohmann-json3-dev: the JSON library of the run report (header-only).
+# dpkg-dev and file: CPack's Debian package finds the runtime dependencies
+# with dpkg-shlibdeps, which needs both. man-db: the manual-page check.
+packages+=(nlohmann-json3-dev dpkg-dev file man-db)
+# --- end packaging ------------------------------------------------------------
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

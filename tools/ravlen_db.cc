@@ -15,14 +15,16 @@
 //    and source tables per period code, and the evaluations.
 //  - Without --schema the application schema is the one <SCHEMA>.db file
 //    besides KALDERON.db.
-//  - Exit codes: 0 done or help, 1 the database work failed, 2 misuse.
-//    Messages are German; errors go to standard error.
+//  - "--version" prints "ravlen-db VERSION".
+//  - Exit codes: 0 done, help or version, 1 the database work failed,
+//    2 misuse. Messages are German; errors go to standard error.
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "ravlen_version.h"
 #include "tools/ravlen_db/calendar.h"
 #include "tools/ravlen_db/day.h"
 #include "tools/ravlen_db/demo.h"
@@ -56,6 +58,8 @@ const char kHelp[] =
     "      und die Auswertungen aus Zev800Dwh\n"
     "  ravlen-db --help | -h\n"
     "      zeigt diesen Text\n"
+    "  ravlen-db --version\n"
+    "      zeigt die Version\n"
     "\n"
     "Ohne --schema gilt die eine Datei SCHEMA.db neben KALDERON.db.\n"
     "Rueckgabewert: 0 erfolgreich, 1 Datenbankfehler, 2 falscher Aufruf.\n";
@@ -215,6 +219,10 @@ int run(int argc, char** argv) {
   std::string command = args[0];
   if (command == "--help" || command == "-h") {
     std::fputs(kHelp, stdout);
+    return kExitOk;
+  }
+  if (command == "--version") {
+    std::printf("ravlen-db %s\n", kRavlenVersion);
     return kExitOk;
   }
   int (*handler)(const Arguments&) = nullptr;

@@ -16,13 +16,15 @@
 //    value field is never empty;
 //  - a stored value holds at most 96 clear bytes (200 hexadecimal digits fit
 //    12 blocks) and no zero byte or line break; anything else is refused;
-//  - exit codes: 0 done or help, 1 file not writable, 2 misuse or refused
-//    value. Messages are German, errors go to standard error.
+//  - "--version" prints "ravlen-ini VERSION";
+//  - exit codes: 0 done, help or version, 1 file not writable, 2 misuse or
+//    refused value. Messages are German, errors go to standard error.
 #include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "ravlen_version.h"
 #include "settings/cipher.h"
 #include "settings/settings_writer.h"
 
@@ -48,6 +50,8 @@ const char kHelp[] =
     "      eine vorhandene Datei wird ueberschrieben\n"
     "  ravlen-ini --help | -h\n"
     "      zeigt diesen Text\n"
+    "  ravlen-ini --version\n"
+    "      zeigt die Version\n"
     "\n"
     "Englische Befehlsnamen: encipher, decipher, write.\n"
     "\n"
@@ -171,6 +175,10 @@ int runTool(int argc, char** argv) {
   std::vector<std::string> args(argv + 2, argv + argc);
   if (command == "--help" || command == "-h") {
     std::fputs(kHelp, stdout);
+    return kExitOk;
+  }
+  if (command == "--version") {
+    std::printf("ravlen-ini %s\n", kRavlenVersion);
     return kExitOk;
   }
   if (command == "verschluesseln" || command == "encipher") return runEncipher(args);

@@ -35,6 +35,8 @@ std::string makeTempFile(const char* kind, int* fd) {
 [[noreturn]] void execChild(const char* program, char* const* argv, int outFd,
                             int errFd, const ChildOptions& options) {
   int nullFd = open("/dev/null", O_RDONLY);
+  if (options.outFd >= 0) outFd = options.outFd;
+  if (options.errFd >= 0) errFd = options.errFd;
   if (nullFd < 0 || dup2(nullFd, 0) < 0 || dup2(outFd, 1) < 0 ||
       dup2(errFd, 2) < 0)
     _exit(126);

@@ -21,6 +21,11 @@ struct ChildOptions {
   // When the test runs as root: the child gives up root for the user and
   // group kUnprivilegedId before it starts the program.
   bool unprivileged = false;
+  // >= 0: the child's standard output or error goes to this descriptor (a
+  // pipe or pseudo-terminal the test reads while the child runs) instead of
+  // a file; the test closes its own copy after start().
+  int outFd = -1;
+  int errFd = -1;
 };
 
 // 'nobody' on Debian and most other systems.
