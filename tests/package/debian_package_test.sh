@@ -32,7 +32,10 @@ done
 root=$work/root
 dpkg -x "$deb" "$root"
 bin=$root/usr/bin
-needed() { readelf -d "$bin"/ravlen* | grep -q "(NEEDED).*\[$1\]"; }
+# Outputs are read whole before grep -q looks at them: grep ending a pipe
+# early would fail its writer with SIGPIPE under pipefail.
+dynamic=$(readelf -d "$bin"/ravlen*)
+needed() { grep -q "(NEEDED).*\[$1\]" <<<"$dynamic"; }
 needed libsqlite3.so.0 || fail "ravlen does not link SQLite"
 [[ $depends == *libsqlite3-0* ]] || fail "SQLite missing in Depends"
 if needed libpq.so.5; then
@@ -40,14 +43,15 @@ if needed libpq.so.5; then
 else
   [[ $depends != *libpq5* ]] || fail "libpq in Depends, but no program links it"
 fi
-! readelf -d "$bin"/ravlen* | grep -q "$build" || fail "a program refers to the build tree"
+! grep -qF "$build" <<<"$dynamic" || fail "a program refers to the build tree"
 
 for file in share/man/man1/ravlen.1.gz share/man/man1/ravlen-ini.1.gz \
   share/man/man1/ravlen-db.1.gz share/ravlen/example.ini \
   share/ravlen/schema/application.sql share/ravlen/schema/kalderon.sql; do
   [ -s "$root/usr/$file" ] || fail "missing in the package: /usr/$file"
 done
-zcat "$root/usr/share/man/man1/ravlen.1.gz" | head -1 | grep -qF "Ravlen $version" \
+page=$(zcat "$root/usr/share/man/man1/ravlen.1.gz")
+grep -qF "Ravlen $version" <<<"${page%%$'\n'*}" \
   || fail "manual page without version $version"
 
 # --- run the unpacked programs ------------------------------------------------
@@ -76,6 +80,8 @@ cat "$work/run.err"
 [ "$(cat "$work/run.out")" = "Ravlen: Fertig." ] || fail "standard run printed: $(cat "$work/run.out")"
 grep -q '"exit_code": 0' "$work/report.json" || fail "run report: $(cat "$work/report.json")"
 "$bin/ravlen-db" stats "$db" >"$work/stats.out"
-grep -E "^ *Zev899Tgb" "$work/stats.out" | grep -qE "[1-9]" \
+# The row of Zev899Tgb: its day count (second column) must not be 0.
+day_rows=$(awk '$1 == "Zev899Tgb" { print $2; exit }' "$work/stats.out")
+[[ $day_rows =~ ^[1-9][0-9]*$ ]] \
   || fail "no daily balances written: $(cat "$work/stats.out")"
 echo "package $(basename "$deb") built, unpacked and run"
