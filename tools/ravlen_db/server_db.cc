@@ -2,8 +2,13 @@
 
 #include <libpq-fe.h>
 
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+
 #include "db/postgresql/pg_connect.h"
 #include "db/postgresql/pg_status.h"
+#include "db/sqlite/oracle_dates.h"
 
 namespace ravlen {
 
@@ -21,6 +26,8 @@ std::string ServerDb::open(const std::string& uri, const std::string& user,
   std::string error;
   conn_ = connectToServer(uri, user, "", &error);
   if (conn_ == nullptr) return error;
+  // The server's notices ("already exists, skipping") are not errors.
+  PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
   if (!searchPath.empty()) return exec("set search_path = " + searchPath);
   return "";
 }
@@ -68,6 +75,91 @@ std::string ServerDb::copyIn(std::string_view table, std::string_view columns,
     PQclear(done);
   }
   return error;
+}
+
+namespace {
+
+// A Julian day number (midnight .5) as "yyyy-mm-dd hh:mm:ss".
+std::string timestampText(double julian) {
+  CivilTime t = civilFromJulian(julian);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year,
+                t.month, t.day, t.hour, t.minute, t.second);
+  return text;
+}
+
+class ServerRowWriter : public RowWriter {
+ public:
+  static constexpr size_t kBatchBytes = 4 << 20;
+
+  ServerRowWriter(ServerDb& db, std::string_view table, std::string_view columns)
+      : db_(db), table_(table), columns_(columns) {}
+
+  void text(std::string_view value) override { field(copyText(value)); }
+  void integer(int64_t value) override { field(std::to_string(value)); }
+  void real(double value) override {
+    char text[32];
+    auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    field(std::string(text, end));
+  }
+  void date(double julian) override { field(timestampText(julian)); }
+  void null() override { field("\\N"); }
+  std::string endRow() override {
+    data_ += '\n';
+    first_ = true;
+    return data_.size() >= kBatchBytes ? finish() : "";
+  }
+  std::string finish() override {
+    if (data_.empty()) return "";
+    std::string error = db_.copyIn(table_, columns_, data_);
+    data_.clear();
+    return error;
+  }
+
+ private:
+  void field(const std::string& value) {
+    if (!first_) data_ += '\t';
+    first_ = false;
+    data_ += value;
+  }
+
+  ServerDb& db_;
+  std::string table_, columns_, data_;
+  bool first_ = true;
+};
+
+class ServerRowReader : public RowReader {
+ public:
+  ServerRowReader(PGconn* conn, std::string_view sql, std::string* error)
+      : result_(PQexec(conn, std::string(sql).c_str())) {
+    if (PQresultStatus(result_) != PGRES_TUPLES_OK) *error = errorOf(conn);
+  }
+  ~ServerRowReader() override { PQclear(result_); }
+
+  bool next(std::string*) override { return ++row_ < PQntuples(result_); }
+  int64_t integer(int column) const override {
+    return std::strtoll(PQgetvalue(result_, row_, column), nullptr, 10);
+  }
+  std::string text(int column) const override {
+    return PQgetvalue(result_, row_, column);
+  }
+
+ private:
+  PGresult* result_;
+  int row_ = -1;
+};
+
+}  // namespace
+
+std::unique_ptr<RowWriter> ServerDb::rowWriter(std::string_view table,
+                                               std::string_view columns, bool,
+                                               std::string*) {
+  return std::make_unique<ServerRowWriter>(*this, table, columns);
+}
+
+std::unique_ptr<RowReader> ServerDb::rowReader(std::string_view sql,
+                                               std::string* error) {
+  return std::make_unique<ServerRowReader>(conn_, sql, error);
 }
 
 std::string copyText(std::string_view value) {

@@ -9,7 +9,7 @@
 //    never from an argument. The session's search path is then
 //    `searchPath` when given.
 //  - Every operation returns an error text, empty on success; nothing
-//    throws. exec() runs one or more statements (in one transaction unless
+//    throws. It is a ToolDb (tool_db.h). exec() runs one or more statements (in one transaction unless
 //    they say otherwise).
 //  - query() gives every row, each column as its text ("" for NULL).
 //  - copyIn() loads rows given in COPY's text format (tab-separated, "\N"
@@ -21,13 +21,15 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/ravlen_db/tool_db.h"
+
 struct pg_conn;
 
 namespace ravlen {
 
 using TextRow = std::vector<std::string>;
 
-class ServerDb {
+class ServerDb : public ToolDb {
  public:
   ServerDb() = default;
   ~ServerDb();
@@ -36,7 +38,15 @@ class ServerDb {
 
   std::string open(const std::string& uri, const std::string& user = "",
                    const std::string& searchPath = "");
-  std::string exec(std::string_view sql);
+  std::string exec(std::string_view sql) override;
+  // Rows go to the server with COPY, in batches of at most a few MiB and
+  // at finish(); a date is written as the timestamp of its Julian day
+  // number. `replace` is not offered: the caller deletes first.
+  std::unique_ptr<RowWriter> rowWriter(std::string_view table,
+                                       std::string_view columns, bool replace,
+                                       std::string* error) override;
+  std::unique_ptr<RowReader> rowReader(std::string_view sql,
+                                       std::string* error) override;
   std::string query(std::string_view sql, std::vector<TextRow>* rows);
   std::string copyIn(std::string_view table, std::string_view columns,
                      std::string_view data);
