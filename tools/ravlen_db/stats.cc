@@ -141,7 +141,6 @@ std::string collectStatsOf(ToolDb& db, const std::string& schema,
                            DatabaseStats* stats) {
   *stats = DatabaseStats();
   stats->schema = schema;
-  stats->where = schema + ".db";
   std::string error = countTables(db, kWarehouse, &stats->warehouse);
   if (error.empty()) error = countTables(db, kSources, &stats->sources);
   if (error.empty()) error = collectEvaluations(db, &stats->evaluations);
@@ -158,10 +157,11 @@ std::string collectStats(const std::string& dir, const std::string& schema,
 }
 
 std::string formatStats(const DatabaseStats& stats) {
-  return tableBlock("Warehouse (" + stats.where + "), Zeilen je Zeitraumart:",
+  std::string where = stats.where.empty() ? stats.schema + ".db" : stats.where;
+  return tableBlock("Warehouse (" + where + "), Zeilen je Zeitraumart:",
                     stats.warehouse) +
          "\n" +
-         tableBlock("Quelltabellen (" + stats.where + "):", stats.sources) +
+         tableBlock("Quelltabellen (" + where + "):", stats.sources) +
          "\n" + evaluationBlock(stats.evaluations);
 }
 

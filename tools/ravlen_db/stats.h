@@ -36,7 +36,7 @@ struct EvaluationStats {
 
 struct DatabaseStats {
   std::string schema;
-  std::string where;  // for the headings: "KORV.db", "Schema korv"
+  std::string where;  // for the headings; empty: "<schema>.db"
   std::vector<TableStats> warehouse, sources;
   std::vector<EvaluationStats> evaluations;
 };
