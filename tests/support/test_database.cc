@@ -51,32 +51,25 @@ class EmbeddedTestDatabase : public TestDatabase {
 
 class ServerTestDatabase : public TestDatabase {
  public:
-  ServerTestDatabase(TestServer server, std::string name)
-      : server_(std::move(server)), name_(std::move(name)) {}
+  explicit ServerTestDatabase(TestServer server) : database_(server) {}
   ~ServerTestDatabase() override {
     sys_.reset();  // the database can go once nobody uses it
     app_.reset();
-    ServerDb admin;
-    if (admin.open(server_.uri("postgres"), "ravlen").empty())
-      admin.exec("drop database if exists " + name_ + " with (force)");
   }
 
   std::string create() {
-    ServerDb admin;
-    std::string error = admin.open(server_.uri("postgres"), "ravlen");
-    if (error.empty())
-      error = admin.exec("create database " + name_ + " template ravlen_base");
-    if (error.empty()) error = sys_->open(server_.uri(name_), "ravlen");
+    std::string error = database_.error();
+    if (error.empty()) error = sys_->open(database_.uri(), "ravlen");
     if (error.empty())
       error = sys_->exec("create schema kalderon; create schema korv; "
                         "set search_path = kalderon, pg_catalog, oracle, public");
     if (error.empty())
-      error = app_->open(server_.uri(name_), "ravlen",
+      error = app_->open(database_.uri(), "ravlen",
                         "korv, kalderon, pg_catalog, oracle, public");
     return error;
   }
 
-  std::string service() const override { return server_.uri(name_); }
+  std::string service() const override { return database_.uri(); }
   void sys(const std::string& sql) override { run(*sys_, sql); }
   void app(const std::string& sql) override { run(*app_, sql); }
   std::string value(const std::string& sql) override {
@@ -98,13 +91,27 @@ class ServerTestDatabase : public TestDatabase {
     EXPECT_EQ(db.exec(postgresqlDdl(sql)), "") << sql;
   }
 
-  TestServer server_;
-  std::string name_;
+  ServerDatabase database_;
   std::unique_ptr<ServerDb> sys_ = std::make_unique<ServerDb>();
   std::unique_ptr<ServerDb> app_ = std::make_unique<ServerDb>();
 };
 
 }  // namespace
+
+ServerDatabase::ServerDatabase(TestServer server) : server_(std::move(server)) {
+  static std::atomic<int> counter{0};
+  name_ = "t" + std::to_string(getpid()) + "_" + std::to_string(++counter);
+  ServerDb admin;
+  error_ = admin.open(server_.uri("postgres"), "ravlen");
+  if (error_.empty())
+    error_ = admin.exec("create database " + name_ + " template ravlen_base");
+}
+
+ServerDatabase::~ServerDatabase() {
+  ServerDb admin;
+  if (admin.open(server_.uri("postgres"), "ravlen").empty())
+    admin.exec("drop database if exists " + name_ + " with (force)");
+}
 
 std::string backendName(BackendKind kind) {
   return kind == BackendKind::kEmbedded ? "Sqlite" : "Postgresql";
@@ -141,12 +148,9 @@ std::unique_ptr<TestDatabase> makeTestDatabase(BackendKind kind,
   }
   TestServer server;
   if (!findTestServer(&server, reason)) return nullptr;
-  static std::atomic<int> counter{0};
-  std::string name = "t" + std::to_string(getpid()) + "_" +
-                     std::to_string(++counter);
-  auto db = std::make_unique<ServerTestDatabase>(server, name);
+  auto db = std::make_unique<ServerTestDatabase>(server);
   std::string error = db->create();
-  EXPECT_EQ(error, "") << "test database " << name;
+  EXPECT_EQ(error, "") << "test database";
   if (!error.empty()) {
     *reason = "test database not made: " + error;
     return nullptr;

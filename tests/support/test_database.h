@@ -36,6 +36,25 @@ struct TestServer {
 // False, with the reason, when there is none.
 bool findTestServer(TestServer* server, std::string* reason);
 
+// A database of its own on a test server, made from the template
+// ravlen_base (orafce created, nothing else) and dropped when the object
+// goes. uri() is its NET8 value.
+class ServerDatabase {
+ public:
+  explicit ServerDatabase(TestServer server);
+  ~ServerDatabase();
+  ServerDatabase(const ServerDatabase&) = delete;
+  ServerDatabase& operator=(const ServerDatabase&) = delete;
+
+  // The error text, empty when the database was made.
+  const std::string& error() const { return error_; }
+  std::string uri() const { return server_.uri(name_); }
+
+ private:
+  TestServer server_;
+  std::string name_, error_;
+};
+
 class TestDatabase {
  public:
   virtual ~TestDatabase() = default;

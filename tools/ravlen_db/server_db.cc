@@ -143,6 +143,13 @@ class ServerRowReader : public RowReader {
   std::string text(int column) const override {
     return PQgetvalue(result_, row_, column);
   }
+  int columns() const override { return PQnfields(result_); }
+  std::string columnName(int column) const override {
+    return PQfname(result_, column);
+  }
+  bool isNull(int column) const override {
+    return PQgetisnull(result_, row_, column) == 1;
+  }
 
  private:
   PGresult* result_;

@@ -80,6 +80,13 @@ class SqliteRowReader : public RowReader {
     const unsigned char* value = sqlite3_column_text(stmt_, column);
     return value != nullptr ? reinterpret_cast<const char*>(value) : "";
   }
+  int columns() const override { return sqlite3_column_count(stmt_); }
+  std::string columnName(int column) const override {
+    return sqlite3_column_name(stmt_, column);
+  }
+  bool isNull(int column) const override {
+    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+  }
 
  private:
   sqlite3* db_;

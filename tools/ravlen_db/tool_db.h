@@ -42,6 +42,9 @@ class RowReader {
   virtual bool next(std::string* error) = 0;
   virtual int64_t integer(int column) const = 0;
   virtual std::string text(int column) const = 0;
+  virtual int columns() const = 0;
+  virtual std::string columnName(int column) const = 0;
+  virtual bool isNull(int column) const = 0;
 };
 
 class ToolDb {
@@ -91,6 +94,9 @@ class Query {
   bool next();
   int64_t integer(int column) const { return reader_->integer(column); }
   std::string text(int column) const { return reader_->text(column); }
+  int columns() const { return reader_->columns(); }
+  std::string columnName(int column) const { return reader_->columnName(column); }
+  bool isNull(int column) const { return reader_->isNull(column); }
   const std::string& error() const { return error_; }
 
  private:
