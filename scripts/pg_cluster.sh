@@ -3,6 +3,9 @@
 #
 #   scripts/pg_cluster.sh start STATE   start one, note it in the file STATE
 #   scripts/pg_cluster.sh stop STATE    stop the one noted in STATE, remove it
+#   scripts/pg_cluster.sh halt STATE    stop its server at once (as a crash
+#                                       would), keeping its data
+#   scripts/pg_cluster.sh resume STATE  start the halted server again
 #
 # start makes a new directory /tmp/ravlen-pg-XXXXXX, runs initdb into it as
 # an unprivileged user (postgres, else nobody, when started as root; the
@@ -153,8 +156,24 @@ EOF
   } >>"$state"
 }
 
+# Runs pg_ctl on the cluster of STATE as its owner.
+pg_ctl_of() {
+  local state=$1
+  shift
+  local dir bin
+  dir=$(state_value dir "$state")
+  bin=$(state_value bin "$state")
+  [ -d "$dir/data" ] || die "no cluster in $state"
+  owner=$(stat -c %U "$dir/data")
+  as_owner "$bin/pg_ctl" -D "$dir/data" "$@"
+}
+
 case "${1:-}" in
+  halt) [ $# -eq 2 ] || die "usage: $0 halt STATE"
+        pg_ctl_of "$2" -m immediate -w stop >/dev/null ;;
+  resume) [ $# -eq 2 ] || die "usage: $0 resume STATE"
+          pg_ctl_of "$2" -l "$(state_value dir "$2")/server.log" -w -t 60 start >/dev/null ;;
   start) [ $# -eq 2 ] || die "usage: $0 start STATE"; start "$2" "$PPID" ;;
   stop) [ $# -eq 2 ] || die "usage: $0 stop STATE"; stop "$2" ;;
-  *) die "usage: $0 start|stop STATE" ;;
+  *) die "usage: $0 start|stop|halt|resume STATE" ;;
 esac

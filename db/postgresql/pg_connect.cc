@@ -12,13 +12,14 @@ bool isServerService(std::string_view service) {
 }
 
 PGconn* connectToServer(std::string_view service, std::string_view login,
-                        std::string_view password, std::string* message) {
+                        std::string_view password, std::string* message,
+                        const char* name) {
   std::string uri(service), user(login), pass(password);
   // Values before "dbname" are defaults that the URI may override; the
   // user and password after it override anything the URI holds.
   std::vector<const char*> keys = {"connect_timeout", "application_name",
                                    "client_encoding", "options", "dbname"};
-  std::vector<const char*> values = {"10", "ravlen", "UTF8",
+  std::vector<const char*> values = {"10", name, "UTF8",
                                      "-c DateStyle=ISO,YMD", uri.c_str()};
   if (!user.empty()) {
     keys.push_back("user");

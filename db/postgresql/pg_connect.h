@@ -7,7 +7,7 @@
 // that could be shown: an empty login leaves the user to libpq's defaults,
 // an empty password leaves authentication to the server's rules (a
 // password file, for example). The session runs with UTF-8 texts, ISO
-// dates, the name "ravlen", and a connect timeout of 10 s unless the URI
+// dates, the application name given, and a connect timeout of 10 s unless the URI
 // says otherwise.
 //
 // On failure the result is null and *message holds the first line of
@@ -25,8 +25,10 @@ namespace ravlen {
 // Whether `service` names a PostgreSQL server.
 bool isServerService(std::string_view service);
 
+// `name` is the application name the server shows for the session.
 PGconn* connectToServer(std::string_view service, std::string_view login,
-                        std::string_view password, std::string* message);
+                        std::string_view password, std::string* message,
+                        const char* name = "ravlen");
 
 }  // namespace ravlen
 

@@ -66,12 +66,15 @@ const std::vector<std::string>& warehouseTables() {
 
 std::string DemoWarehouse::prepare(BackendKind kind, int persons,
                                    const std::string& from,
-                                   const std::string& to, std::string* skip) {
+                                   const std::string& to, std::string* skip,
+                                   const TestServer* other) {
   kind_ = kind;
   if (kind == BackendKind::kServer) {
     TestServer server;
     std::string reason;
-    if (!findTestServer(&server, &reason)) {
+    if (other != nullptr) {
+      server = *other;
+    } else if (!findTestServer(&server, &reason)) {
       if (skip) *skip = reason;
       return reason;
     }

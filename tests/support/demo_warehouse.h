@@ -36,9 +36,11 @@ const std::vector<std::string>& warehouseTables();
 class DemoWarehouse {
  public:
   // Empty on success, else what failed; a missing test server gives
-  // *skip the reason and returns it.
+  // *skip the reason and returns it. `server`: a server other than the
+  // shared test server.
   std::string prepare(BackendKind kind, int persons, const std::string& from,
-                      const std::string& to, std::string* skip = nullptr);
+                      const std::string& to, std::string* skip = nullptr,
+                      const TestServer* server = nullptr);
 
   ProgramResult ravlen(const std::vector<std::string>& args,
                        int timeoutSeconds = kProgramTimeoutSeconds);

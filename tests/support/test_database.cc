@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "tests/support/embedded_db.h"
+#include "tests/support/run_program.h"
 #include "tools/ravlen_db/server_db.h"
 #include "tools/ravlen_db/server_schema.h"
 
@@ -97,6 +98,34 @@ class ServerTestDatabase : public TestDatabase {
 };
 
 }  // namespace
+
+namespace {
+
+std::string clusterScript() {
+  return std::string(RAVLEN_SOURCE_DIR) + "/scripts/pg_cluster.sh";
+}
+
+}  // namespace
+
+PrivateServer::PrivateServer() {
+  state_ = dir_.file("state");
+  ProgramResult r = runProgram(clusterScript(), {"start", state_}, 180);
+  error_ = r.exitStatus == 0 ? "" : "pg_cluster.sh start: " + r.err;
+  server_.host = stateValue(state_, "host");
+  server_.port = stateValue(state_, "port");
+}
+
+PrivateServer::~PrivateServer() {
+  runProgram(clusterScript(), {"stop", state_}, 180);
+}
+
+bool PrivateServer::halt() {
+  return runProgram(clusterScript(), {"halt", state_}, 120).exitStatus == 0;
+}
+
+bool PrivateServer::resume() {
+  return runProgram(clusterScript(), {"resume", state_}, 120).exitStatus == 0;
+}
 
 ServerDatabase::ServerDatabase(TestServer server) : server_(std::move(server)) {
   static std::atomic<int> counter{0};

@@ -20,6 +20,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/embedded_db.h"
+
 namespace ravlen::testing {
 
 enum class BackendKind { kEmbedded, kServer };
@@ -35,6 +37,31 @@ struct TestServer {
 };
 // False, with the reason, when there is none.
 bool findTestServer(TestServer* server, std::string* reason);
+
+// A test server of the test's own, for what must not touch the shared one
+// (stopping the server): started by scripts/pg_cluster.sh, stopped and
+// removed when the object goes (and by the script's watchdog should the
+// test process end first).
+class PrivateServer {
+ public:
+  PrivateServer();
+  ~PrivateServer();
+  PrivateServer(const PrivateServer&) = delete;
+  PrivateServer& operator=(const PrivateServer&) = delete;
+
+  // Empty when it runs, else what failed.
+  const std::string& error() const { return error_; }
+  const TestServer& server() const { return server_; }
+  // Stops the server at once (a crash, for its clients), keeping the data;
+  // starts it again.
+  bool halt();
+  bool resume();
+
+ private:
+  TempDir dir_;
+  std::string state_, error_;
+  TestServer server_;
+};
 
 // A database of its own on a test server, made from the template
 // ravlen_base (orafce created, nothing else) and dropped when the object

@@ -24,7 +24,7 @@ std::string ServerDb::open(const std::string& uri, const std::string& user,
                            const std::string& searchPath) {
   PQfinish(conn_);
   std::string error;
-  conn_ = connectToServer(uri, user, "", &error);
+  conn_ = connectToServer(uri, user, "", &error, "ravlen-db");
   if (conn_ == nullptr) return error;
   // The server's notices ("already exists, skipping") are not errors.
   PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
