@@ -19,9 +19,11 @@
 #define RAVLEN_DB_BACKEND_H_
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "db/host_var.h"
 #include "db/sql_text.h"
@@ -41,6 +43,12 @@ class Backend {
   virtual SqlStatus closeCursor(SqlText text) = 0;
   virtual SqlStatus commit() = 0;
   virtual const std::string& lastError() const = 0;
+
+  // Round trips to a database server since the session began (0 for the
+  // embedded database), and the count as it was at the end of each
+  // commit, in order: for the benchmark's figures per stage.
+  virtual uint64_t roundTrips() const { return 0; }
+  virtual std::vector<uint64_t> roundTripsAtCommits() const { return {}; }
 };
 
 // Opens a session for an Oracle-form connect text "user/password@service".

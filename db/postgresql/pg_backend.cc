@@ -286,13 +286,17 @@ SqlStatus PgBackend::closeCursor(SqlText text) {
 SqlStatus PgBackend::commit() {
   if (!usable()) return sqlstatus::kNotConnected;
   bool inTransaction = PQtransactionStatus(conn_) != PQTRANS_IDLE;
-  if (!inTransaction && pendingCloses_.empty()) return sqlstatus::kOk;
+  if (!inTransaction && pendingCloses_.empty()) {
+    tripsAtCommits_.push_back(pipeline_.roundTrips());
+    return sqlstatus::kOk;
+  }
   for (const std::string& name : pendingCloses_)
     pipeline_.addQuery("CLOSE " + name);
   pendingCloses_.clear();
   size_t at = inTransaction ? pipeline_.addQuery("COMMIT") : SIZE_MAX;
   std::vector<PgResult> results;
   if (!pipeline_.send(&results)) return connectionLost();
+  tripsAtCommits_.push_back(pipeline_.roundTrips());
   if (const PGresult* failure = firstFailure(results))
     return failedResult(failure);
   // A transaction that the server had to abort ends in a rollback.

@@ -79,8 +79,10 @@ class PgBackend : public Backend {
   SqlStatus commit() override;
   const std::string& lastError() const override { return lastError_; }
 
-  // Round trips to the server since the session began.
-  uint64_t roundTrips() const { return pipeline_.roundTrips(); }
+  uint64_t roundTrips() const override { return pipeline_.roundTrips(); }
+  std::vector<uint64_t> roundTripsAtCommits() const override {
+    return tripsAtCommits_;
+  }
 
  private:
   struct Prepared {
@@ -122,6 +124,7 @@ class PgBackend : public Backend {
   int nextName_ = 0;
   bool lost_ = false;
   std::string lastError_;
+  std::vector<uint64_t> tripsAtCommits_;
 };
 
 }  // namespace ravlen
