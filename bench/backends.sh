@@ -47,13 +47,9 @@ mkdir -p "$work" bench/results
 state=$work/server.state
 trap 'scripts/pg_cluster.sh stop "$state"' EXIT
 scripts/pg_cluster.sh start "$state"
-host=$(sed -n 's/^host=//p' "$state")
-port=$(sed -n 's/^port=//p' "$state")
+uri=$(scripts/pg_cluster.sh createdb "$state" ravlen_bench)
 bin=$(sed -n 's/^bin=//p' "$state")
-"$bin/psql" -X -q -h "$host" -p "$port" -U ravlen -d postgres \
-  -c "CREATE DATABASE ravlen_bench TEMPLATE ravlen_base"
 export PGUSER=ravlen
-uri="postgresql:///ravlen_bench?host=$host&port=$port"
 
 # fill KIND TARGET NET8 LOGIN: the demo data and the settings file.
 fill() {

@@ -98,7 +98,7 @@ int countInputs(const std::vector<Token>& tokens) {
   for (size_t i = 0; i < tokens.size(); ++i) {
     if (tokens[i].type != Tok::kPlaceholder) continue;
     ++count;
-    if (i + 1 < tokens.size() && tokens[i + 1].type == Tok::kPlaceholder) ++i;
+    i = inputPlaceholderEnd(tokens, i);
   }
   return count;
 }
@@ -190,6 +190,17 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
       return false;
   }
   return true;
+}
+
+std::string lowerAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+size_t inputPlaceholderEnd(const std::vector<Token>& tokens, size_t i) {
+  bool indicator = i + 1 < tokens.size() && tokens[i + 1].type == Tok::kPlaceholder;
+  return indicator ? i + 1 : i;
 }
 
 bool isPlainIdentifier(std::string_view name) {

@@ -69,6 +69,13 @@ bool parseSetSchema(std::string_view text, std::string* name);
 
 // Names compare case-insensitively (ASCII letters), as schema names do.
 bool equalsNoCase(std::string_view a, std::string_view b);
+// The text with its ASCII letters in lower case: the case that unquoted
+// names fold to on a PostgreSQL server.
+std::string lowerAscii(std::string_view text);
+
+// The index of the last token of the input placeholder at `i`: its
+// indicator when one follows directly (":b0:b1"), else `i`.
+size_t inputPlaceholderEnd(const std::vector<Token>& tokens, size_t i);
 
 // An unquoted identifier: a letter, then letters, digits, "_", "$", "#";
 // at most 128 characters.

@@ -39,13 +39,8 @@ if [ $server -eq 1 ]; then
   state=$PWD/$demo/server.state
   trap 'scripts/pg_cluster.sh stop "$state"' EXIT
   scripts/pg_cluster.sh start "$state"
-  host=$(sed -n 's/^host=//p' "$state")
-  port=$(sed -n 's/^port=//p' "$state")
-  bin=$(sed -n 's/^bin=//p' "$state")
-  "$bin/psql" -X -q -h "$host" -p "$port" -U ravlen -d postgres \
-    -c "CREATE DATABASE ravlen_demo TEMPLATE ravlen_base"
+  target=$(scripts/pg_cluster.sh createdb "$state" ravlen_demo)
   export PGUSER=ravlen  # for ravlen-db; the program takes LOGIN
-  target="postgresql:///ravlen_demo?host=$host&port=$port"
   net8=$target
   login=ravlen
   echo "demo: PostgreSQL-Server $target"

@@ -6,6 +6,9 @@
 #   scripts/pg_cluster.sh halt STATE    stop its server at once (as a crash
 #                                       would), keeping its data
 #   scripts/pg_cluster.sh resume STATE  start the halted server again
+#   scripts/pg_cluster.sh createdb STATE NAME
+#                                       make database NAME from ravlen_base
+#                                       and print its service name (NET8)
 #
 # start makes a new directory /tmp/ravlen-pg-XXXXXX, runs initdb into it as
 # an unprivileged user (postgres, else nobody, when started as root; the
@@ -168,12 +171,23 @@ pg_ctl_of() {
   as_owner "$bin/pg_ctl" -D "$dir/data" "$@"
 }
 
+createdb() {
+  local state=$1 name=$2 host port bin
+  host=$(state_value host "$state")
+  port=$(state_value port "$state")
+  bin=$(state_value bin "$state")
+  "$bin/psql" -X -q -v ON_ERROR_STOP=1 -h "$host" -p "$port" -U ravlen -d postgres \
+    -c "CREATE DATABASE $name TEMPLATE $kTemplate" >/dev/null
+  echo "postgresql:///$name?host=$host&port=$port"
+}
+
 case "${1:-}" in
+  createdb) [ $# -eq 3 ] || die "usage: $0 createdb STATE NAME"; createdb "$2" "$3" ;;
   halt) [ $# -eq 2 ] || die "usage: $0 halt STATE"
         pg_ctl_of "$2" -m immediate -w stop >/dev/null ;;
   resume) [ $# -eq 2 ] || die "usage: $0 resume STATE"
           pg_ctl_of "$2" -l "$(state_value dir "$2")/server.log" -w -t 60 start >/dev/null ;;
   start) [ $# -eq 2 ] || die "usage: $0 start STATE"; start "$2" "$PPID" ;;
   stop) [ $# -eq 2 ] || die "usage: $0 stop STATE"; stop "$2" ;;
-  *) die "usage: $0 start|stop|halt|resume STATE" ;;
+  *) die "usage: $0 start|stop|halt|resume STATE, createdb STATE NAME" ;;
 esac

@@ -36,6 +36,16 @@ std::string firstDifference(const std::vector<std::string>& a,
   return "";
 }
 
+// What "ravlen-db stats" prints, with the heading's `where` taken out.
+std::string stats(DemoWarehouse& w, const std::string& where) {
+  testing::ProgramResult r =
+      testing::runProgram(testing::programPath("ravlen-db"), {"stats", w.toolTarget()});
+  EXPECT_EQ(r.exitStatus, 0) << r.err;
+  for (size_t at; (at = r.out.find(where)) != std::string::npos;)
+    r.out.erase(at, where.size());
+  return r.out;
+}
+
 void runBoth(DemoWarehouse& w) {
   ProgramResult standard = w.ravlen({"20250101", "20250630"});
   ASSERT_EQ(standard.exitStatus, 0) << standard.out << standard.err;
@@ -67,6 +77,8 @@ TEST(PostgresqlWarehouseTest, SameWarehouseAsOnTheEmbeddedDatabase) {
     EXPECT_EQ(firstDifference(embedded.rows(numbers), server.rows(numbers)), "")
         << numbers;
   }
+  EXPECT_EQ(stats(embedded, "(KORV.db)"), stats(server, "(Schema korv)"))
+      << "ravlen-db stats counts the same on both";
 }
 
 }  // namespace

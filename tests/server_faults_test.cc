@@ -99,28 +99,6 @@ TEST_F(PostgresqlFaultTest, ServerStoppedMidRun) {
   expectReportedAndRepaired(r, w, reference);
 }
 
-// Exit code 99 with the fixed message; the password appears nowhere.
-TEST_F(PostgresqlFaultTest, FailedConnectsEndWith99) {
-  DemoWarehouse w;
-  std::string error = prepare(w, nullptr, 1);
-  if (!skip_.empty()) GTEST_SKIP() << skip_;
-  ASSERT_EQ(error, "");
-  const std::string password = "Nie-zu-sehen-7";
-  std::string unreachable = w.service();
-  unreachable.replace(unreachable.rfind("port=") + 5, std::string::npos, "1");
-  struct Case { const char* what; std::string service, login, schema; };
-  for (const Case& c : {Case{"unreachable", unreachable, "ravlen", "KORV"},
-                        Case{"wrong password", w.service(), "ravlen_pw", "KORV"},
-                        Case{"unknown schema", w.service(), "ravlen", "NIRGENDS"}}) {
-    w.writeSettings(c.service, c.login, password, c.schema);
-    ProgramResult r = w.ravlen({kFrom, kTo});
-    EXPECT_EQ(r.exitStatus, 99) << c.what << "\n" << r.out << r.err;
-    EXPECT_NE(r.out.find(kConnectFailed), std::string::npos) << c.what << r.out;
-    EXPECT_EQ((r.out + r.err).find(password), std::string::npos) << c.what;
-  }
-  EXPECT_EQ(w.value("select count(*) from Zev899Bch"), "0");
-}
-
 // Holds the schema lock of the application schema korv, as a run does.
 class SchemaLockHolder {
  public:
@@ -138,11 +116,39 @@ class SchemaLockHolder {
   std::string error_;
 };
 
-TEST_F(PostgresqlFaultTest, SecondRunWaitsForTheFirst) {
-  DemoWarehouse w;
-  std::string error = prepare(w, nullptr, 1);
-  if (!skip_.empty()) GTEST_SKIP() << skip_;
-  ASSERT_EQ(error, "");
+// One person's data on the shared test server, for the faults at connect.
+class PostgresqlConnectFaultTest : public PostgresqlFaultTest {
+ protected:
+  void SetUp() override {
+    std::string error = prepare(w_, nullptr, 1);
+    if (!skip_.empty()) GTEST_SKIP() << skip_;
+    ASSERT_EQ(error, "");
+  }
+
+  DemoWarehouse w_;
+};
+
+// Exit code 99 with the fixed message; the password appears nowhere.
+TEST_F(PostgresqlConnectFaultTest, FailedConnectsEndWith99) {
+  DemoWarehouse& w = w_;
+  const std::string password = "Nie-zu-sehen-7";
+  std::string unreachable = w.service();
+  unreachable.replace(unreachable.rfind("port=") + 5, std::string::npos, "1");
+  struct Case { const char* what; std::string service, login, schema; };
+  for (const Case& c : {Case{"unreachable", unreachable, "ravlen", "KORV"},
+                        Case{"wrong password", w.service(), "ravlen_pw", "KORV"},
+                        Case{"unknown schema", w.service(), "ravlen", "NIRGENDS"}}) {
+    w.writeSettings(c.service, c.login, password, c.schema);
+    ProgramResult r = w.ravlen({kFrom, kTo});
+    EXPECT_EQ(r.exitStatus, 99) << c.what << "\n" << r.out << r.err;
+    EXPECT_NE(r.out.find(kConnectFailed), std::string::npos) << c.what << r.out;
+    EXPECT_EQ((r.out + r.err).find(password), std::string::npos) << c.what;
+  }
+  EXPECT_EQ(w.value("select count(*) from Zev899Bch"), "0");
+}
+
+TEST_F(PostgresqlConnectFaultTest, SecondRunWaitsForTheFirst) {
+  DemoWarehouse& w = w_;
   SchemaLockHolder first(w.service());
   ASSERT_EQ(first.error(), "");
   ChildProcess second;
@@ -157,11 +163,8 @@ TEST_F(PostgresqlFaultTest, SecondRunWaitsForTheFirst) {
   EXPECT_GE(r.elapsed, Seconds(2));
 }
 
-TEST_F(PostgresqlFaultTest, SecondRunGivesUpAfterItsWait) {
-  DemoWarehouse w;
-  std::string error = prepare(w, nullptr, 1);
-  if (!skip_.empty()) GTEST_SKIP() << skip_;
-  ASSERT_EQ(error, "");
+TEST_F(PostgresqlConnectFaultTest, SecondRunGivesUpAfterItsWait) {
+  DemoWarehouse& w = w_;
   SchemaLockHolder first(w.service());
   ASSERT_EQ(first.error(), "");
   ChildResult r = testing::runChild(testing::programPath("ravlen"),

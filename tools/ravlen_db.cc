@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "db/postgresql/pg_connect.h"
+#include "db/statement_scan.h"
 #include "tools/ravlen_db/calendar.h"
 #include "tools/ravlen_db/day.h"
 #include "tools/ravlen_db/demo.h"
@@ -66,11 +67,6 @@ const char kHelp[] =
     "(Benutzer und Passwort aus PGUSER, ~/.pgpass oder PGPASSWORD); dort sind\n"
     "die Schemas kalderon und SCHEMA (in Kleinbuchstaben).\n"
     "Rueckgabewert: 0 erfolgreich, 1 Datenbankfehler, 2 falscher Aufruf.\n";
-
-std::string lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 int misuse(const std::string& message) {
   std::fprintf(stderr, "ravlen-db: %s\nHilfe: ravlen-db --help\n", message.c_str());
@@ -149,7 +145,7 @@ int runInit(const Arguments& a) {
   if (!error.empty()) return failed(error);
   std::printf("ravlen-db: %s und %s angelegt\n",
               server ? "Schema kalderon" : schemaFile(a.dir, kSystemSchema).c_str(),
-              server ? ("Schema " + lower(schema)).c_str() : schemaFile(a.dir, schema).c_str());
+              server ? ("Schema " + lowerAscii(schema)).c_str() : schemaFile(a.dir, schema).c_str());
   return kExitOk;
 }
 
@@ -202,7 +198,7 @@ int runDemo(const Arguments& a) {
   error = server ? demoServer(a.dir, options, &result)
                  : writeDemoData(a.dir, options, &result);
   if (!error.empty()) return failed(error);
-  std::string where = server ? "Schema " + lower(options.schema)
+  std::string where = server ? "Schema " + lowerAscii(options.schema)
                              : schemaFile(a.dir, options.schema);
   std::printf("ravlen-db: Demodaten in %s, %d Personen, %s bis %s, Startwert %llu\n",
               where.c_str(), options.persons, a.from.c_str(),

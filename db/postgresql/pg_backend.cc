@@ -16,12 +16,6 @@ constexpr char kRelease[] = "RELEASE SAVEPOINT ravlen_s";
 constexpr char kRollbackTo[] = "ROLLBACK TO SAVEPOINT ravlen_s";
 constexpr char kPathTail[] = ",kalderon,pg_catalog,oracle,public";
 
-std::string lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
 int rowCount(const PgResult& r) { return r ? PQntuples(r.get()) : 0; }
 
 // The first result of a round trip that failed, else null.
@@ -311,7 +305,7 @@ SqlStatus PgBackend::commit() {
 SqlStatus PgBackend::setSchema(const std::string& name) {
   if (!isPlainIdentifier(name))
     return failWith(SqlStatus(-922), "ORA-00922: missing or invalid option");
-  std::string schema = lower(name);
+  std::string schema = lowerAscii(name);
   std::string path = "\"" + schema + "\"" + kPathTail;
   std::string timeout = std::to_string(lockWait_.count());
   bool lock = schema != lockedSchema_;

@@ -44,12 +44,6 @@ std::string upperFormat(std::string_view literal) {
   return out;
 }
 
-std::string lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
 class PgEmitter {
  public:
   PgEmitter(const std::vector<Token>& tokens, int sysdateParameter)
@@ -74,7 +68,7 @@ class PgEmitter {
     } else if (isWord(t, "sysdate") && sysdateParameter_ > 0) {
       out += '$' + std::to_string(sysdateParameter_);
     } else if (t.type == Tok::kWord && t.text.find('#') != std::string::npos) {
-      out += '"' + lower(t.text) + '"';
+      out += '"' + lowerAscii(t.text) + '"';
     } else {
       out += t.text;
     }
@@ -84,9 +78,7 @@ class PgEmitter {
   size_t emitPlaceholder(size_t i) {
     out += '$' + std::to_string(++inputs_);
     // An indicator directly after an input (":b0:b1") is not bound.
-    if (i + 1 < tokens_.size() && tokens_[i + 1].type == Tok::kPlaceholder)
-      return i + 1;
-    return i;
+    return inputPlaceholderEnd(tokens_, i);
   }
 
   const std::vector<Token>& tokens_;

@@ -1,5 +1,6 @@
 #include "db/sqlite/translate.h"
 
+#include <algorithm>
 #include <cctype>
 #include <string>
 
@@ -37,8 +38,7 @@ class Emitter {
     out += '?';
     out += std::to_string(++inputs);
     // An indicator directly after an input (":b0:b1") is not bound.
-    if (i + 1 < end && tokens_[i + 1].type == Tok::kPlaceholder) return i + 1;
-    return i;
+    return std::min(inputPlaceholderEnd(tokens_, i), end - 1);
   }
 
   size_t emitWord(size_t i, size_t end) {

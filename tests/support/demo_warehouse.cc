@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "db/statement_scan.h"
 #include "settings/settings_writer.h"
 #include "tools/ravlen_db/server_commands.h"
 #include "tools/ravlen_db/sqlite_file.h"
@@ -15,14 +16,9 @@ namespace ravlen::testing {
 
 namespace {
 
-std::string lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 // The write timestamps BchDat, PnrDat, TgbDat, ZkbDat, BstDat.
 bool isTimestampColumn(const std::string& name) {
-  return name.size() == 6 && lower(name).substr(3) == "dat";
+  return name.size() == 6 && lowerAscii(name).substr(3) == "dat";
 }
 
 // Numbers in one form: what reads whole as a number prints shortest.
@@ -42,7 +38,7 @@ std::vector<std::string> queryRows(ToolDb& db, const std::string& sql,
   while (q.next()) {
     std::string row;
     for (int c = 0; c < q.columns(); ++c) {
-      std::string name = lower(q.columnName(c));
+      std::string name = lowerAscii(q.columnName(c));
       if (isTimestampColumn(name) ||
           std::find(skip.begin(), skip.end(), name) != skip.end())
         continue;
@@ -85,11 +81,11 @@ std::string DemoWarehouse::prepare(BackendKind kind, int persons,
   } else {
     service_ = "sqlite:" + dir_.file("db");
   }
-  std::string target = kind == BackendKind::kServer ? service_ : dir_.file("db");
+  target_ = kind == BackendKind::kServer ? service_ : dir_.file("db");
   const std::vector<std::vector<std::string>> steps = {
-      {"init", target, "KORV"},
-      {"calendar", target, "20240101", "20261231"},
-      {"demo", target, "--persons", std::to_string(persons), "--from", from,
+      {"init", target_, "KORV"},
+      {"calendar", target_, "20240101", "20261231"},
+      {"demo", target_, "--persons", std::to_string(persons), "--from", from,
        "--to", to, "--seed", "1"}};
   for (const auto& args : steps) {
     ProgramResult r = runProgram(programPath("ravlen-db"), args);
@@ -129,7 +125,7 @@ std::unique_ptr<ToolDb> DemoWarehouse::open() {
 
 WarehouseRows DemoWarehouse::warehouse(const std::vector<std::string>& skip) {
   std::vector<std::string> skipped;
-  for (const std::string& name : skip) skipped.push_back(lower(name));
+  for (const std::string& name : skip) skipped.push_back(lowerAscii(name));
   std::unique_ptr<ToolDb> db = open();
   WarehouseRows all;
   for (const std::string& table : warehouseTables())

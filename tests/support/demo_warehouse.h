@@ -51,6 +51,8 @@ class DemoWarehouse {
   std::string value(const std::string& sql);
 
   const std::string& service() const { return service_; }
+  // What ravlen-db takes as DIR: the directory or the server's URI.
+  const std::string& toolTarget() const { return target_; }
   const std::string& ini() const { return ini_; }
   // Writes the settings file anew with these credentials.
   void writeSettings(const std::string& service, const std::string& login,
@@ -62,7 +64,7 @@ class DemoWarehouse {
   BackendKind kind_ = BackendKind::kEmbedded;
   TempDir dir_;
   std::unique_ptr<ServerDatabase> server_;
-  std::string service_, ini_ = dir_.file("ravlen.ini");
+  std::string service_, target_, ini_ = dir_.file("ravlen.ini");
 };
 
 }  // namespace ravlen::testing

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "db/statement_scan.h"
 #include "tools/ravlen_db/calendar.h"
 #include "tools/ravlen_db/day.h"
 #include "tools/ravlen_db/init.h"
@@ -11,12 +12,6 @@
 namespace ravlen {
 
 namespace {
-
-std::string lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 std::string upper(std::string_view text) {
   std::string out(text);
@@ -60,7 +55,7 @@ std::string schemaDdl(std::string_view schema, bool system) {
 std::string openServerSchema(ServerDb& db, const std::string& uri,
                              std::string_view schema) {
   std::string path = "kalderon, pg_catalog, oracle, public";
-  if (!schema.empty()) path = lower(schema) + ", " + path;
+  if (!schema.empty()) path = lowerAscii(schema) + ", " + path;
   return db.open(uri, "", path);
 }
 
@@ -73,12 +68,12 @@ std::string initServer(const std::string& uri, std::string_view schema) {
   if (!error.empty()) return error;
   std::vector<TextRow> rows;
   error = db.query("select nspname from pg_namespace where nspname in ('kalderon', '" +
-                       lower(schema) + "')", &rows);
+                       lowerAscii(schema) + "')", &rows);
   if (error.empty() && !rows.empty()) return "Schema " + rows[0][0] + " gibt es schon";
   if (!error.empty()) return error;
   return inTransaction(db, "create extension if not exists orafce; " +
                                schemaDdl("kalderon", true) +
-                               schemaDdl(lower(schema), false));
+                               schemaDdl(lowerAscii(schema), false));
 }
 
 std::string calendarServer(const std::string& uri, double from, double to,
@@ -111,7 +106,7 @@ std::string statsServer(const std::string& uri, const std::string& schema,
   std::string error = openServerSchema(db, uri, schema);
   if (!error.empty()) return error;
   error = collectStatsOf(db, schema, stats);
-  stats->where = "Schema " + lower(schema);
+  stats->where = "Schema " + lowerAscii(schema);
   return error;
 }
 
@@ -129,13 +124,13 @@ std::string findServerSchema(const std::string& uri, std::string_view given,
   if (!error.empty()) return error;
   std::vector<std::string> found;
   for (const TextRow& row : rows) {
-    if (given.empty() || row[0] == lower(given)) found.push_back(upper(row[0]));
+    if (given.empty() || row[0] == lowerAscii(given)) found.push_back(upper(row[0]));
   }
   if (found.size() == 1) {
     *schema = found[0];
     return "";
   }
-  if (!given.empty()) return "Schema " + lower(given) + " fehlt";
+  if (!given.empty()) return "Schema " + lowerAscii(given) + " fehlt";
   return found.empty() ? "kein Anwendungsschema mit Zev899Tgb"
                        : "mehrere Anwendungsschemas, bitte --schema angeben";
 }
