@@ -35,11 +35,15 @@ size_t PgPipeline::addPrepared(const std::string& name,
 }
 
 bool PgPipeline::drainToSync() {
-  for (;;) {
+  // One null ends each command's results; a second in a row means nothing
+  // is pending any more, not even the sync: the connection is no good.
+  for (int nulls = 0; nulls < 2;) {
     PgResult r(PQgetResult(conn_));
     if (PQstatus(conn_) == CONNECTION_BAD) return false;
     if (r && PQresultStatus(r.get()) == PGRES_PIPELINE_SYNC) return true;
+    nulls = r ? 0 : nulls + 1;
   }
+  return false;
 }
 
 bool PgPipeline::send(std::vector<PgResult>* results) {
@@ -56,8 +60,12 @@ bool PgPipeline::send(std::vector<PgResult>* results) {
     return false;
   }
   // Each command: its result, then a null; the sync: PGRES_PIPELINE_SYNC.
+  // A lost connection may go on yielding error results: stop at once.
   for (size_t i = 0; i < expected; ++i) {
-    while (PGresult* r = PQgetResult(conn_)) (*results)[i].reset(r);
+    while (PGresult* r = PQgetResult(conn_)) {
+      (*results)[i].reset(r);
+      if (PQstatus(conn_) == CONNECTION_BAD) return false;
+    }
     if (PQstatus(conn_) == CONNECTION_BAD) return false;
   }
   return drainToSync();
