@@ -40,7 +40,7 @@ class PostgresqlFaultTest : public ::testing::Test {
     return w.prepare(BackendKind::kServer, persons, kFrom, kTo, &skip_, server);
   }
 
-  // Starts a standard run over the year on `w` and returns once it has
+  // Starts a standard run over the window on `w` and returns once it has
   // committed its first stage.
   void startRun(ChildProcess& run, DemoWarehouse& w) {
     ASSERT_TRUE(run.start(testing::programPath("ravlen"), {w.ini(), kFrom, kTo}));
