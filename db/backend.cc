@@ -1,29 +1,60 @@
 #include "db/backend.h"
 
+#include <algorithm>
+
+#include "db/postgresql/pg_backend.h"
+#include "db/postgresql/pg_connect.h"
 #include "db/sqlite/sqlite_backend.h"
 
 namespace ravlen {
 
 namespace {
+
 constexpr std::string_view kEmbeddedPrefix = "sqlite:";
+
+struct ConnectParts {
+  std::string_view login, password, service;
+};
+
+// "user/password@service": the service follows the "@" that begins a
+// service this build knows, else the last "@" (a password may hold an
+// "@"); the login ends at the first "/".
+ConnectParts splitConnectText(std::string_view text) {
+  size_t at = std::string_view::npos;
+  for (std::string_view prefix :
+       {kEmbeddedPrefix, std::string_view("postgresql://"),
+        std::string_view("postgres://")}) {
+    at = std::min(at, text.find(std::string("@") + std::string(prefix)));
+  }
+  if (at == std::string_view::npos) at = text.rfind('@');
+  ConnectParts parts;
+  std::string_view credentials = text.substr(0, at);
+  if (at != std::string_view::npos) parts.service = text.substr(at + 1);
+  size_t slash = credentials.find('/');
+  parts.login = credentials.substr(0, slash);
+  if (slash != std::string_view::npos)
+    parts.password = credentials.substr(slash + 1);
+  return parts;
 }
 
+}  // namespace
+
 std::unique_ptr<Backend> openBackend(std::string_view connectText,
-                                     SqlStatus* status, std::string* message) {
-  // "user/password@service": the service follows the "@" that begins an
-  // embedded service, else the last "@" (a password may hold an "@").
-  size_t at = connectText.find(std::string("@") + std::string(kEmbeddedPrefix));
-  if (at == std::string_view::npos) at = connectText.rfind('@');
-  std::string_view service =
-      at == std::string_view::npos ? std::string_view() : connectText.substr(at + 1);
-  if (!service.starts_with(kEmbeddedPrefix)) {
+                                     SqlStatus* status, std::string* message,
+                                     std::chrono::milliseconds lockWait) {
+  ConnectParts parts = splitConnectText(connectText);
+  if (isServerService(parts.service)) {
+    return PgBackend::open(parts.service, parts.login, parts.password, status,
+                           message, lockWait);
+  }
+  if (!parts.service.starts_with(kEmbeddedPrefix)) {
     *status = sqlstatus::kNoService;
     *message = "ORA-12154: TNS:could not resolve the connect identifier "
-               "specified (this build has the embedded database only)";
+               "specified (this build knows sqlite:DIR and postgresql://...)";
     return nullptr;
   }
-  std::string dir(service.substr(kEmbeddedPrefix.size()));
-  return SqliteBackend::open(dir, status, message);
+  std::string dir(parts.service.substr(kEmbeddedPrefix.size()));
+  return SqliteBackend::open(dir, status, message, lockWait);
 }
 
 }  // namespace ravlen

@@ -1,7 +1,8 @@
 // Backend: one database client behind the statement layer.
 //
-// The embedded SQLite database is the default backend; an Oracle client can
-// be added as a second implementation without touching a statement function.
+// The embedded SQLite database is the default backend; a PostgreSQL server
+// is the other (db/postgresql/); an Oracle client can be added as a third
+// implementation without touching a statement function.
 // A backend object is one open session. It reports every outcome as a
 // SqlStatus and keeps the database's message text of the last failure.
 //
@@ -17,9 +18,12 @@
 #ifndef RAVLEN_DB_BACKEND_H_
 #define RAVLEN_DB_BACKEND_H_
 
+#include <chrono>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "db/host_var.h"
 #include "db/sql_text.h"
@@ -39,14 +43,26 @@ class Backend {
   virtual SqlStatus closeCursor(SqlText text) = 0;
   virtual SqlStatus commit() = 0;
   virtual const std::string& lastError() const = 0;
+
+  // Round trips to a database server since the session began (0 for the
+  // embedded database), and the count as it was at the end of each
+  // commit, in order: for the benchmark's figures per stage.
+  virtual uint64_t roundTrips() const { return 0; }
+  virtual std::vector<uint64_t> roundTripsAtCommits() const { return {}; }
 };
 
 // Opens a session for an Oracle-form connect text "user/password@service".
-// The service "sqlite:DIR" selects the embedded database; any other service
-// needs a client this build does not have and fails with -12154. On failure
-// the result is null, *status holds the reason and *message its text.
-std::unique_ptr<Backend> openBackend(std::string_view connectText,
-                                     SqlStatus* status, std::string* message);
+// The service "sqlite:DIR" selects the embedded database, a service
+// "postgresql://..." or "postgres://..." a PostgreSQL server (the user and
+// password given to it as such); any other service needs a client this
+// build does not have and fails with -12154. On failure the result is
+// null, *status holds the reason and *message its text, which never holds
+// the password. `lockWait` bounds the wait for another session that holds
+// the database (the embedded directory) or the schema (a server).
+inline constexpr std::chrono::milliseconds kDefaultLockWait{60000};
+std::unique_ptr<Backend> openBackend(
+    std::string_view connectText, SqlStatus* status, std::string* message,
+    std::chrono::milliseconds lockWait = kDefaultLockWait);
 
 }  // namespace ravlen
 

@@ -45,6 +45,11 @@ class Session {
   SqlStatus commit();
   // The database's message of the last failure ("" when none).
   const std::string& lastError() const;
+  // See Backend::roundTrips (0 and none without a connection).
+  uint64_t roundTrips() const { return backend_ ? backend_->roundTrips() : 0; }
+  std::vector<uint64_t> roundTripsAtCommits() const {
+    return backend_ ? backend_->roundTripsAtCommits() : std::vector<uint64_t>{};
+  }
 
   // Every failing statement from now on is passed to `observer` (nullptr:
   // to nobody). The observer outlives its installation.

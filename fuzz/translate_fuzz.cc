@@ -1,32 +1,36 @@
-// Fuzz target: the embedded database's statement translation on arbitrary
-// text, with and without a current schema, and the recognition of the
-// schema switch.
+// Fuzz target: the statement translations of both backends on arbitrary
+// text (the embedded database's with and without a current schema, the
+// server's), and the recognition of the schema switch.
 //
 // Besides what the sanitizers see, each accepted translation must keep its
-// placeholder numbering: when the text itself holds no '?', the SQLite
-// parameters in the result are exactly ?1..?inputCount in text order, plus
-// the sysdate parameter (inputCount+1) wherever sysdate stood.
+// placeholder numbering: when the text itself holds no parameter marker
+// ('?' for SQLite, '$' for PostgreSQL), the parameters in the result are
+// exactly 1..inputCount in text order, plus the sysdate parameter
+// (inputCount+1) wherever sysdate stood; both count the same inputs.
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "db/postgresql/pg_translate.h"
 #include "db/sqlite/translate.h"
 #include "fuzz/fuzz_check.h"
 
 namespace ravlen {
 namespace {
 
-void checkParameters(std::string_view text, const Translation& tr) {
+template <typename AnyTranslation>
+void checkParameters(std::string_view text, const AnyTranslation& tr,
+                     char marker) {
   fuzzCheck(tr.sysdateParameter == 0 ||
                 tr.sysdateParameter == tr.inputCount + 1,
             "sysdate is the parameter after the inputs");
-  if (text.find('?') != std::string_view::npos) return;
+  if (text.find(marker) != std::string_view::npos) return;
   int nextInput = 1;
   const std::string& sql = tr.sql;
-  for (size_t i = sql.find('?'); i != std::string::npos;
-       i = sql.find('?', i + 1)) {
+  for (size_t i = sql.find(marker); i != std::string::npos;
+       i = sql.find(marker, i + 1)) {
     size_t end = i + 1;
     while (end < sql.size() && std::isdigit(static_cast<unsigned char>(sql[end])))
       ++end;
@@ -50,7 +54,16 @@ void checkTranslation(std::string_view text, std::string_view schema) {
     fuzzCheck(tr.inputCount == 0 && tr.outputIndicators.empty(),
               "no placeholder without ':'");
   }
-  checkParameters(text, tr);
+  checkParameters(text, tr, '?');
+}
+
+void checkServerTranslation(std::string_view text) {
+  PgTranslation tr = translateForPostgresql(text);
+  Translation embedded = translateStatement(text, "");
+  fuzzCheck(tr.inputCount == embedded.inputCount &&
+                tr.outputIndicators == embedded.outputIndicators,
+            "both backends bind the same host variables");
+  checkParameters(text, tr, '$');
 }
 
 void checkSetSchema(std::string_view text) {
@@ -76,6 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);
   checkTranslation(text, "");
   checkTranslation(text, "KalDeron");
+  checkServerTranslation(text);
   checkSetSchema(text);
   return 0;
 }

@@ -3,7 +3,10 @@
 # Safe to run again: it installs only what is missing.
 set -euo pipefail
 
-packages=(cmake g++ make libsqlite3-dev sqlite3 libgtest-dev libgmock-dev faketime)
+# postgresql, postgresql-15-orafce and libpq-dev: the server backend (libpq)
+# and the throwaway test server that ctest starts (scripts/pg_cluster.sh).
+packages=(cmake g++ make libsqlite3-dev sqlite3 libgtest-dev libgmock-dev faketime
+          postgresql postgresql-15-orafce libpq-dev)
 
 # --- packaging, manual pages and the run report -------------------------------
 # nlohmann-json3-dev: the JSON library of the run report (header-only).

@@ -1,5 +1,6 @@
-// ravlen-db: operator tool for Ravlen's embedded database (a directory DIR
-// with one SQLite file per schema).
+// ravlen-db: operator tool for Ravlen's databases: the embedded one (a
+// directory DIR with one SQLite file per schema) or a PostgreSQL server
+// (DIR a connection URI "postgresql://...", see server_commands.h).
 //
 // Contract:
 //  - "init DIR [SCHEMA]" creates DIR with KALDERON.db and <SCHEMA>.db
@@ -14,7 +15,8 @@
 //  - "stats DIR [--schema SCHEMA]" prints the row counts of the warehouse
 //    and source tables per period code, and the evaluations.
 //  - Without --schema the application schema is the one <SCHEMA>.db file
-//    besides KALDERON.db.
+//    besides KALDERON.db (on a server: the one schema besides kalderon
+//    with the warehouse tables).
 //  - "--version" prints "ravlen-db VERSION".
 //  - Exit codes: 0 done, help or version, 1 the database work failed,
 //    2 misuse. Messages are German; errors go to standard error.
@@ -24,12 +26,15 @@
 #include <string>
 #include <vector>
 
+#include "db/postgresql/pg_connect.h"
+#include "db/statement_scan.h"
 #include "ravlen_version.h"
 #include "tools/ravlen_db/calendar.h"
 #include "tools/ravlen_db/day.h"
 #include "tools/ravlen_db/demo.h"
 #include "tools/ravlen_db/init.h"
 #include "tools/ravlen_db/layout.h"
+#include "tools/ravlen_db/server_commands.h"
 #include "tools/ravlen_db/stats.h"
 
 namespace ravlen {
@@ -62,6 +67,9 @@ const char kHelp[] =
     "      zeigt die Version\n"
     "\n"
     "Ohne --schema gilt die eine Datei SCHEMA.db neben KALDERON.db.\n"
+    "Statt DIR geht ein PostgreSQL-Server als URI postgresql://[HOST][:PORT]/DB\n"
+    "(Benutzer und Passwort aus PGUSER, ~/.pgpass oder PGPASSWORD); dort sind\n"
+    "die Schemas kalderon und SCHEMA (in Kleinbuchstaben).\n"
     "Rueckgabewert: 0 erfolgreich, 1 Datenbankfehler, 2 falscher Aufruf.\n";
 
 int misuse(const std::string& message) {
@@ -136,10 +144,12 @@ int runInit(const Arguments& a) {
   }
   std::string schema(a.positional.empty() ? kDefaultApplicationSchema : a.positional[0]);
   if (!isApplicationSchemaName(schema)) return misuse("ungueltiger Schemaname: " + schema);
-  std::string error = initDatabase(a.dir, schema);
+  bool server = isServerService(a.dir);
+  std::string error = server ? initServer(a.dir, schema) : initDatabase(a.dir, schema);
   if (!error.empty()) return failed(error);
-  std::printf("ravlen-db: %s und %s angelegt\n", schemaFile(a.dir, kSystemSchema).c_str(),
-              schemaFile(a.dir, schema).c_str());
+  std::printf("ravlen-db: %s und %s angelegt\n",
+              server ? "Schema kalderon" : schemaFile(a.dir, kSystemSchema).c_str(),
+              server ? ("Schema " + lowerAscii(schema)).c_str() : schemaFile(a.dir, schema).c_str());
   return kExitOk;
 }
 
@@ -152,7 +162,8 @@ int runCalendar(const Arguments& a) {
   std::string error = parseRange(a.positional[0], a.positional[1], &from, &to);
   if (!error.empty()) return misuse(error);
   int64_t days = 0;
-  error = writeBaseCalendar(a.dir, from, to, &days);
+  error = isServerService(a.dir) ? calendarServer(a.dir, from, to, &days)
+                                 : writeBaseCalendar(a.dir, from, to, &days);
   if (!error.empty()) return failed(error);
   std::printf("ravlen-db: Basiskalender %s bis %s, %lld Tage\n", a.positional[0].c_str(),
               a.positional[1].c_str(), static_cast<long long>(days));
@@ -183,13 +194,18 @@ int runDemo(const Arguments& a) {
   options.seed = static_cast<uint64_t>(*seed);
   std::string error = parseRange(a.from, a.to, &options.from, &options.to);
   if (!error.empty()) return misuse(error);
-  error = findApplicationSchema(a.dir, a.schema, &options.schema);
+  bool server = isServerService(a.dir);
+  error = server ? findServerSchema(a.dir, a.schema, &options.schema)
+                 : findApplicationSchema(a.dir, a.schema, &options.schema);
   if (!error.empty()) return failed(error);
   DemoResult result;
-  error = writeDemoData(a.dir, options, &result);
+  error = server ? demoServer(a.dir, options, &result)
+                 : writeDemoData(a.dir, options, &result);
   if (!error.empty()) return failed(error);
+  std::string where = server ? "Schema " + lowerAscii(options.schema)
+                             : schemaFile(a.dir, options.schema);
   std::printf("ravlen-db: Demodaten in %s, %d Personen, %s bis %s, Startwert %llu\n",
-              schemaFile(a.dir, options.schema).c_str(), options.persons, a.from.c_str(),
+              where.c_str(), options.persons, a.from.c_str(),
               a.to.c_str(), static_cast<unsigned long long>(options.seed));
   printDemoResult(result);
   return kExitOk;
@@ -201,10 +217,13 @@ int runStats(const Arguments& a) {
     return misuse("stats erwartet DIR [--schema SCHEMA]");
   }
   std::string schema;
-  std::string error = findApplicationSchema(a.dir, a.schema, &schema);
+  bool server = isServerService(a.dir);
+  std::string error = server ? findServerSchema(a.dir, a.schema, &schema)
+                             : findApplicationSchema(a.dir, a.schema, &schema);
   if (error.empty()) {
     DatabaseStats stats;
-    error = collectStats(a.dir, schema, &stats);
+    error = server ? statsServer(a.dir, schema, &stats)
+                   : collectStats(a.dir, schema, &stats);
     if (error.empty()) std::fputs(formatStats(stats).c_str(), stdout);
   }
   return error.empty() ? kExitOk : failed(error);

@@ -11,6 +11,7 @@
 #include <limits>
 #include <vector>
 
+#include "db/output_store.h"
 #include "db/sqlite/dialect.h"
 #include "db/sqlite/oracle_dates.h"
 
@@ -59,6 +60,23 @@ bool sharesMemory(HostVars in, HostVars out) {
       if (inAt < outAt + o.bufferSize && outAt < inAt + i.bufferSize)
         return true;
     }
+  }
+  return false;
+}
+
+// Stores column i of the current row into `v`; false when an integer does
+// not fit.
+bool storeColumn(sqlite3_stmt* stmt, int i, const HostVar& v) {
+  switch (v.kind) {
+    case HostKind::kText: {
+      const char* text =
+          reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+      return storeText(v, std::string_view(text, sqlite3_column_bytes(stmt, i)));
+    }
+    case HostKind::kInt:
+      return storeInteger(v, sqlite3_column_int64(stmt, i));
+    case HostKind::kDouble:
+      return storeDouble(v, sqlite3_column_double(stmt, i));
   }
   return false;
 }
@@ -296,45 +314,16 @@ SqlStatus SqliteBackend::bindInputs(Prepared& p, HostVars in,
 // which outputs have an indicator; fetched columns always have one.
 SqlStatus SqliteBackend::copyOutputs(Prepared& p, HostVars out,
                                      const std::vector<bool>* indicators) {
-  int columns = sqlite3_column_count(p.stmt);
-  if (static_cast<int>(out.size()) != columns)
-    return failWith(sqlstatus::kOutputMismatch,
-                    "ORA-01007: variable not in select list");
-  for (int i = 0; i < columns; ++i) {
-    const HostVar& v = out[i];
-    bool isNull = sqlite3_column_type(p.stmt, i) == SQLITE_NULL;
-    if (isNull && indicators && !(*indicators)[i])
-      return failWith(sqlstatus::kNullWithoutIndicator,
-                      "ORA-01405: fetched column value is NULL");
-    if (v.indicator) *v.indicator = isNull ? -1 : 0;
-    if (isNull) continue;
-    switch (v.kind) {
-      case HostKind::kText: {
-        const char* text =
-            reinterpret_cast<const char*>(sqlite3_column_text(p.stmt, i));
-        std::string_view value(text, sqlite3_column_bytes(p.stmt, i));
-        size_t n = utf8CutLength(value, v.bufferSize - 1);
-        char* dest = static_cast<char*>(v.address);
-        std::memcpy(dest, value.data(), n);
-        dest[n] = '\0';
-        break;
-      }
-      case HostKind::kInt: {
-        int64_t value = sqlite3_column_int64(p.stmt, i);
-        if (value < std::numeric_limits<int32_t>::min() ||
-            value > std::numeric_limits<int32_t>::max())
-          return failWith(SqlStatus(-1455),
-                          "ORA-01455: converting column overflows integer "
-                          "datatype");
-        *static_cast<int32_t*>(v.address) = static_cast<int32_t>(value);
-        break;
-      }
-      case HostKind::kDouble:
-        *static_cast<double*>(v.address) = sqlite3_column_double(p.stmt, i);
-        break;
-    }
-  }
-  return sqlstatus::kOk;
+  sqlite3_stmt* stmt = p.stmt;
+  return storeRow(
+      out, static_cast<size_t>(sqlite3_column_count(stmt)), indicators,
+      [stmt](size_t i) {
+        return sqlite3_column_type(stmt, static_cast<int>(i)) == SQLITE_NULL;
+      },
+      [stmt](size_t i, const HostVar& v) {
+        return storeColumn(stmt, static_cast<int>(i), v);
+      },
+      &lastError_);
 }
 
 // The write lock on every schema file is taken when the transaction

@@ -1,8 +1,8 @@
 // Translation of the program's Oracle statement texts into SQLite texts.
 //
 // The embedded database runs the statements as the program writes them; this
-// module turns a text into what SQLite understands, once per statement and
-// session:
+// module turns a text, scanned by the shared front end (statement_scan.h),
+// into what SQLite understands, once per statement and session:
 //  - "select <cols> into :b0:b1, :b2 from ..." loses its into list; the
 //    outputs it named are counted, each with or without indicator;
 //  - every placeholder ":name" (with an optional indicator ":name:ind")
@@ -22,9 +22,9 @@
 #include <string_view>
 #include <vector>
 
-namespace ravlen {
+#include "db/statement_scan.h"
 
-enum class StatementKind { kQuery, kInsert, kUpdate, kDelete, kOther };
+namespace ravlen {
 
 struct Translation {
   std::string sql;
@@ -40,19 +40,6 @@ struct Translation {
 // empty when none is set. Schema names compare case-insensitively.
 Translation translateStatement(std::string_view text,
                                std::string_view currentSchema);
-
-// Recognises "ALTER SESSION SET CURRENT_SCHEMA=NAME" (keywords in any case,
-// blanks around "=" allowed). Returns false for any other statement; on true
-// *name holds the text after "=" with surrounding blanks removed, which may
-// still be empty or not an identifier.
-bool parseSetSchema(std::string_view text, std::string* name);
-
-// Names compare case-insensitively (ASCII letters), as schema names do.
-bool equalsNoCase(std::string_view a, std::string_view b);
-
-// An unquoted identifier: a letter, then letters, digits, "_", "$", "#";
-// at most 128 characters.
-bool isPlainIdentifier(std::string_view name);
 
 }  // namespace ravlen
 

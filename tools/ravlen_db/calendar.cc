@@ -8,14 +8,12 @@
 
 namespace ravlen {
 
-namespace {
-
-std::string writeRows(SqliteFile& db, double from, double to, int64_t* rows) {
+std::string writeCalendarRows(ToolDb& db, double from, double to, int64_t* rows) {
   Insert insert(db, "Zev133Bak", "BakDtm,BakWch,BakQua,BakHjh,BakWtg",
                 /*replace=*/true);
   for (double day = from; day <= to && insert.error().empty(); day += 1) {
     CalendarRow row = calendarRowOf(day);
-    insert.real(row.day)
+    insert.date(row.day)
         .integer(row.isoWeek)
         .integer(row.quarter)
         .integer(row.halfYear)
@@ -23,10 +21,8 @@ std::string writeRows(SqliteFile& db, double from, double to, int64_t* rows) {
         .run();
   }
   *rows = insert.rows();
-  return insert.error();
+  return insert.finish();
 }
-
-}  // namespace
 
 std::string writeBaseCalendar(const std::string& dir, double from, double to,
                               int64_t* rows) {
@@ -39,7 +35,7 @@ std::string writeBaseCalendar(const std::string& dir, double from, double to,
   SqliteFile db;
   std::string error = db.open(path, SqliteFile::Mode::kExisting);
   if (error.empty()) error = db.exec("begin");
-  if (error.empty()) error = writeRows(db, from, to, rows);
+  if (error.empty()) error = writeCalendarRows(db, from, to, rows);
   if (error.empty()) return db.exec("commit");
   db.exec("rollback");
   *rows = 0;

@@ -14,6 +14,13 @@
 namespace ravlen {
 
 // Returns the error text, empty on success; *rows counts the days written.
+class ToolDb;
+
+// Writes the rows on an open database whose Zev133Bak replaces a row of the
+// same day (the embedded database) or holds none of from..to (a server).
+std::string writeCalendarRows(ToolDb& db, double from, double to,
+                              int64_t* rows);
+
 std::string writeBaseCalendar(const std::string& dir, double from, double to,
                               int64_t* rows);
 

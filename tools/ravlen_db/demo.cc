@@ -37,7 +37,7 @@ std::string openDatabase(const std::string& dir, const std::string& schema,
   return error;
 }
 
-std::string emptyTables(SqliteFile& db, const DemoTables& tables) {
+std::string emptyTables(ToolDb& db, const DemoTables& tables) {
   for (const Insert* insert : tables.all()) {
     std::string error = db.exec("delete from " + insert->table());
     if (!error.empty()) return insert->table() + ": " + error;
@@ -45,7 +45,7 @@ std::string emptyTables(SqliteFile& db, const DemoTables& tables) {
   return "";
 }
 
-std::string writeAll(SqliteFile& db, DemoTables& tables, const DemoOptions& o) {
+std::string writeAll(ToolDb& db, DemoTables& tables, const DemoOptions& o) {
   std::string error = emptyTables(db, tables);
   if (!error.empty()) return error;
   writeMasterData(tables, o.from, o.to);
@@ -55,20 +55,18 @@ std::string writeAll(SqliteFile& db, DemoTables& tables, const DemoOptions& o) {
     writePersonMasterRows(tables, random, person);
     writePersonDays(tables, random, person);
   }
+  for (Insert* insert : tables.all()) insert->finish();
   return tables.error();
 }
 
 }  // namespace
 
-std::string writeDemoData(const std::string& dir, const DemoOptions& options,
-                          DemoResult* result) {
+std::string fillDemo(ToolDb& db, const DemoOptions& options,
+                     DemoResult* result) {
   auto start = std::chrono::steady_clock::now();
   *result = DemoResult();
-  SqliteFile db;
-  std::string error = openDatabase(dir, options.schema, db);
-  if (!error.empty()) return error;
   DemoTables tables(db);
-  error = tables.error();
+  std::string error = tables.error();
   if (error.empty()) error = db.exec("begin");
   if (error.empty()) error = writeAll(db, tables, options);
   if (error.empty()) error = db.exec("commit");
@@ -83,6 +81,14 @@ std::string writeDemoData(const std::string& dir, const DemoOptions& options,
   result->seconds = std::chrono::duration<double>(
                         std::chrono::steady_clock::now() - start).count();
   return "";
+}
+
+std::string writeDemoData(const std::string& dir, const DemoOptions& options,
+                          DemoResult* result) {
+  *result = DemoResult();
+  SqliteFile db;
+  std::string error = openDatabase(dir, options.schema, db);
+  return error.empty() ? fillDemo(db, options, result) : error;
 }
 
 }  // namespace ravlen

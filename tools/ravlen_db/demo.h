@@ -39,6 +39,13 @@ struct DemoResult {
   double seconds = 0;
 };
 
+class ToolDb;
+
+// Writes the demo data on an open database (the application schema's
+// names unqualified, the system schema's as KalDeron.<table>).
+std::string fillDemo(ToolDb& db, const DemoOptions& options,
+                     DemoResult* result);
+
 // Returns the error text, empty on success.
 std::string writeDemoData(const std::string& dir, const DemoOptions& options,
                           DemoResult* result);

@@ -110,7 +110,7 @@ void writeBooking(PersonDays& s, double day, const Booking& b, bool home) {
   std::string_view terminal = home ? "WEB" : std::string_view(s.p.terminal);
   std::string_view entry = home ? "Web" : "Terminal";
   if (b.function == kInfoBooking) terminal = "PC", entry = "Korrektur";
-  s.t.bch.text(s.p.number).real(day).real(day + second / 86400.0)
+  s.t.bch.text(s.p.number).date(day).date(day + second / 86400.0)
       .integer(b.function).text(b.code)
       .text(b.project ? kProjectCostCentre : d.costCentre).text(terminal)
       .text(entry).run();
@@ -178,7 +178,7 @@ void bookDay(PersonDays& s, DayKind kind, DayValues& v) {
 
 void writeTgb(PersonDays& s, int code, double day, const DayValues& v) {
   Insert& tgb = s.t.tgb;
-  tgb.text(s.p.number).integer(code).real(day);
+  tgb.text(s.p.number).integer(code).date(day);
   for (int i = 0; i < kPairs; ++i) tgb.integer(v.vt[i]);
   for (int i = 0; i < kPairs; ++i) tgb.integer(v.sa[i]);
   tgb.integer(v.max).integer(v.nrm).integer(v.mab).integer(v.vhs).integer(v.unb)
@@ -190,7 +190,7 @@ void writeZkb(PersonDays& s, int code, double day, const DayValues& v,
   for (int a = 0; a < kAccountCount; ++a) {
     if (v.minutes[a] == 0 && v.days[a] == 0) continue;
     int credited = a == kOvertimeAccount ? v.minutes[a] : 0;
-    s.t.zkb.text(s.p.number).integer(code).real(day).text(d.costCentre)
+    s.t.zkb.text(s.p.number).integer(code).date(day).text(d.costCentre)
         .text(d.costUnit).text(kCostType).text(accountKey(a))
         .integer(v.minutes[a]).integer(v.days[a]).integer(credited).integer(0)
         .integer(0).run();
@@ -205,7 +205,7 @@ void writeTag(PersonDays& s, double day, DayKind kind, const DayValues& v) {
   if (kind == DayKind::kHome && s.r.percent(10)) before = "HO", after = "BUE";
   if (kind == DayKind::kOffice && s.r.percent(3)) before = "ARB", after = "SCH";
   bool present = kind == DayKind::kOffice || kind == DayKind::kHome;
-  s.t.tag.text(s.p.number).real(day).integer(kMarks[k]).integer(v.pse)
+  s.t.tag.text(s.p.number).date(day).integer(kMarks[k]).integer(v.pse)
       .text(kCodes[k]).text(before).text(after).integer(0)
       .integer(present ? 1 : 0).run();
 }
@@ -216,7 +216,7 @@ int dayTarget(PersonDays& s, double day, DayKind kind) {
   bool atWork = kind == DayKind::kOffice || kind == DayKind::kHome;
   if (!atWork || m.dailyMinutes < 360 || !s.r.percent(2)) return m.dailyMinutes;
   int target = m.dailyMinutes - 120;
-  s.t.gaz.text(s.p.number).real(day).integer(360).integer(1140).integer(540)
+  s.t.gaz.text(s.p.number).date(day).integer(360).integer(1140).integer(540)
       .integer(720).integer(690).integer(840).text("P00").integer(target).run();
   return target;
 }
@@ -242,14 +242,14 @@ void writeWorkday(PersonDays& s, double day) {
 void writeAssignment(PersonDays& s, double day) {
   const DemoModel& m = s.p.modelAt(day);
   const DemoDepartment& d = s.p.departmentAt(day);
-  s.t.ztg.text(s.p.number).real(day).text(m.number).text(m.contract).text("AK1")
+  s.t.ztg.text(s.p.number).date(day).text(m.number).text(m.contract).text("AK1")
       .text(d.abbreviation).text(d.costCentre).text(d.costUnit).text(kCostType)
       .text(s.p.group).text("AKT").text(weekdayOf(day) <= 5 ? "AT" : "WE").run();
 }
 
 void writeLeaveBalance(PersonDays& s, double day) {
   const Balances& b = s.b;
-  s.t.utg.text(s.p.number).real(day).real(b.vacationLeft).real(b.vacationTaken)
+  s.t.utg.text(s.p.number).date(day).real(b.vacationLeft).real(b.vacationTaken)
       .real(s.p.vacationDays).real(0).real(b.vacationLeft).run();
 }
 

@@ -2,7 +2,7 @@
 
 namespace ravlen {
 
-DemoTables::DemoTables(const SqliteFile& db)
+DemoTables::DemoTables(ToolDb& db)
     : fcd(db, "KalDeron.Zev131Fcd", "FcdNum,FcdTyp,FcdTxt,FcdKrt"),
       whl(db, "KalDeron.Zev102whl", "ftxnumspr,ftxwhl,ftxspr,ftxt50"),
       dwh(db, "KalDeron.Zev800Dwh", "DwhNam,DwhVon,DwhBis,DwhDar,DwhSta"),
@@ -45,6 +45,11 @@ DemoTables::DemoTables(const SqliteFile& db)
       jav(db, "Zev332Jav", "JavPnr,JavBeg,JavEnd,JavJaz") {}
 
 std::vector<const Insert*> DemoTables::all() const {
+  return {&fcd, &whl, &dwh, &zkt, &azv, &kst, &pnr, &bsv, &zuo, &ztg, &tgb,
+          &bch, &gaz, &tag, &zkb, &urv, &utg, &sfv, &sfz, &jav};
+}
+
+std::vector<Insert*> DemoTables::all() {
   return {&fcd, &whl, &dwh, &zkt, &azv, &kst, &pnr, &bsv, &zuo, &ztg, &tgb,
           &bch, &gaz, &tag, &zkb, &urv, &utg, &sfv, &sfz, &jav};
 }

@@ -16,13 +16,6 @@ bool endsWith(std::string_view text, std::string_view tail) {
          text.substr(text.size() - tail.size()) == tail;
 }
 
-std::string_view embeddedText(std::string_view fileName) {
-  for (const SchemaFile& file : kSchemaFiles) {
-    if (file.name == fileName) return file.text;
-  }
-  return {};
-}
-
 std::string loadFile(SqliteFile& db, std::string_view fileName) {
   std::string error = db.exec("begin");
   if (error.empty()) error = db.exec(embeddedText(fileName));
@@ -44,12 +37,19 @@ std::string loadAll(const std::string& systemPath, const std::string& appPath) {
 
 }  // namespace
 
+std::string_view embeddedText(std::string_view fileName) {
+  for (const SchemaFile& file : kSchemaFiles) {
+    if (file.name == fileName) return file.text;
+  }
+  return {};
+}
+
 std::vector<SchemaLoad> schemaLoadPlan() {
   std::vector<SchemaLoad> plan;
   for (bool dialect : {false, true}) {
     for (const SchemaFile& file : kSchemaFiles) {
       if (endsWith(file.name, "_dialect.sql") != dialect) continue;
-      plan.push_back({file.name, file.name.substr(0, 8) == "kalderon"});
+      plan.push_back({file.name, file.name.substr(0, 8) == "kalderon", dialect});
     }
   }
   return plan;

@@ -27,7 +27,11 @@ inline constexpr std::string_view kDefaultApplicationSchema = "KORV";
 struct SchemaLoad {
   std::string_view fileName;
   bool systemSchema = false;  // KALDERON.db, else the application schema
+  bool dialect = false;       // needs the embedded database's functions
 };
+
+// The text of an embedded schema file ("" when there is none).
+std::string_view embeddedText(std::string_view fileName);
 
 // The embedded schema files in loading order.
 std::vector<SchemaLoad> schemaLoadPlan();

@@ -55,85 +55,98 @@ std::string SqliteFile::lastMessage() const {
   return db_ != nullptr ? sqlite3_errmsg(db_) : "out of memory";
 }
 
-Query::Query(const SqliteFile& file, std::string_view sql)
-    : db_(file.handle()) {
-  if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()),
-                         &stmt_, nullptr) != SQLITE_OK) {
-    error_ = sqlite3_errmsg(db_);
+namespace {
+
+class SqliteRowReader : public RowReader {
+ public:
+  SqliteRowReader(sqlite3* db, std::string_view sql, std::string* error)
+      : db_(db) {
+    if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()),
+                           &stmt_, nullptr) != SQLITE_OK)
+      *error = sqlite3_errmsg(db_);
   }
-}
+  ~SqliteRowReader() override { sqlite3_finalize(stmt_); }
 
-Query::~Query() { sqlite3_finalize(stmt_); }
-
-bool Query::next() {
-  if (stmt_ == nullptr) return false;
-  int rc = sqlite3_step(stmt_);
-  if (rc == SQLITE_ROW) return true;
-  if (rc != SQLITE_DONE) error_ = sqlite3_errmsg(db_);
-  return false;
-}
-
-int64_t Query::integer(int column) const {
-  return sqlite3_column_int64(stmt_, column);
-}
-
-std::string Query::text(int column) const {
-  const unsigned char* value = sqlite3_column_text(stmt_, column);
-  return value != nullptr ? reinterpret_cast<const char*>(value) : "";
-}
-
-Insert::Insert(const SqliteFile& file, std::string_view table,
-               std::string_view columns, bool replace)
-    : db_(file.handle()), table_(table) {
-  std::string marks = "?";
-  for (char c : columns) {
-    if (c == ',') marks += ",?";
+  bool next(std::string* error) override {
+    int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc != SQLITE_DONE) *error = sqlite3_errmsg(db_);
+    return false;
   }
-  std::string sql = (replace ? "insert or replace into " : "insert into ") +
-                    table_ + " (" + std::string(columns) + ") values (" +
-                    marks + ")";
-  if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt_, nullptr) != SQLITE_OK) {
-    error_ = table_ + ": " + sqlite3_errmsg(db_);
+  int64_t integer(int column) const override {
+    return sqlite3_column_int64(stmt_, column);
   }
-}
-
-Insert::~Insert() { sqlite3_finalize(stmt_); }
-
-Insert& Insert::text(std::string_view value) {
-  if (value.empty()) return null();
-  sqlite3_bind_text(stmt_, next_++, value.data(),
-                    static_cast<int>(value.size()), SQLITE_TRANSIENT);
-  return *this;
-}
-
-Insert& Insert::integer(int64_t value) {
-  sqlite3_bind_int64(stmt_, next_++, value);
-  return *this;
-}
-
-Insert& Insert::real(double value) {
-  sqlite3_bind_double(stmt_, next_++, value);
-  return *this;
-}
-
-Insert& Insert::null() {
-  sqlite3_bind_null(stmt_, next_++);
-  return *this;
-}
-
-Insert& Insert::date(double julian) {
-  return julian == 0 ? null() : real(julian);
-}
-
-void Insert::run() {
-  next_ = 1;
-  if (!error_.empty()) return;
-  if (sqlite3_step(stmt_) == SQLITE_DONE) {
-    ++rows_;
-  } else {
-    error_ = table_ + ": " + sqlite3_errmsg(db_);
+  std::string text(int column) const override {
+    const unsigned char* value = sqlite3_column_text(stmt_, column);
+    return value != nullptr ? reinterpret_cast<const char*>(value) : "";
   }
-  sqlite3_reset(stmt_);
+  int columns() const override { return sqlite3_column_count(stmt_); }
+  std::string columnName(int column) const override {
+    return sqlite3_column_name(stmt_, column);
+  }
+  bool isNull(int column) const override {
+    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+  }
+
+ private:
+  sqlite3* db_;
+  sqlite3_stmt* stmt_ = nullptr;
+};
+
+class SqliteRowWriter : public RowWriter {
+ public:
+  SqliteRowWriter(sqlite3* db, std::string_view table, std::string_view columns,
+                  bool replace, std::string* error)
+      : db_(db) {
+    std::string marks = "?";
+    for (char c : columns) {
+      if (c == ',') marks += ",?";
+    }
+    std::string sql = (replace ? "insert or replace into " : "insert into ") +
+                      std::string(table) + " (" + std::string(columns) +
+                      ") values (" + marks + ")";
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt_, nullptr) != SQLITE_OK)
+      *error = sqlite3_errmsg(db_);
+  }
+  ~SqliteRowWriter() override { sqlite3_finalize(stmt_); }
+
+  void text(std::string_view value) override {
+    sqlite3_bind_text(stmt_, next_++, value.data(),
+                      static_cast<int>(value.size()), SQLITE_TRANSIENT);
+  }
+  void integer(int64_t value) override {
+    sqlite3_bind_int64(stmt_, next_++, value);
+  }
+  void real(double value) override { sqlite3_bind_double(stmt_, next_++, value); }
+  void date(double julian) override { real(julian); }
+  void null() override { sqlite3_bind_null(stmt_, next_++); }
+  std::string endRow() override {
+    next_ = 1;
+    std::string error;
+    if (sqlite3_step(stmt_) != SQLITE_DONE) error = sqlite3_errmsg(db_);
+    sqlite3_reset(stmt_);
+    return error;
+  }
+  std::string finish() override { return ""; }
+
+ private:
+  sqlite3* db_;
+  sqlite3_stmt* stmt_ = nullptr;
+  int next_ = 1;
+};
+
+}  // namespace
+
+std::unique_ptr<RowWriter> SqliteFile::rowWriter(std::string_view table,
+                                                 std::string_view columns,
+                                                 bool replace,
+                                                 std::string* error) {
+  return std::make_unique<SqliteRowWriter>(db_, table, columns, replace, error);
+}
+
+std::unique_ptr<RowReader> SqliteFile::rowReader(std::string_view sql,
+                                                 std::string* error) {
+  return std::make_unique<SqliteRowReader>(db_, sql, error);
 }
 
 }  // namespace ravlen

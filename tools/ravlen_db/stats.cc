@@ -31,12 +31,12 @@ constexpr CountedTable kSources[] = {
     {"Zev331Zkb", "ZkbZtr", "to_char(ZkbDtm,'yyyymmdd')"},
 };
 
-std::string countTable(const SqliteFile& db, const CountedTable& t,
+std::string countTable(ToolDb& db, const CountedTable& t,
                        TableStats* stats) {
   stats->table = t.table;
   stats->byPeriodCode = !t.code.empty();
-  std::string code = t.code.empty() ? "null" : std::string(t.code);
-  std::string day = t.day.empty() ? "null" : std::string(t.day);
+  std::string code = t.code.empty() ? "cast(null as integer)" : std::string(t.code);
+  std::string day = t.day.empty() ? "cast(null as text)" : std::string(t.day);
   Query query(db, "select " + code + ", count(*), min(" + day + "), max(" + day +
                       ") from " + std::string(t.table) +
                       (t.code.empty() ? "" : " group by " + code));
@@ -53,7 +53,7 @@ std::string countTable(const SqliteFile& db, const CountedTable& t,
   return query.error().empty() ? "" : std::string(t.table) + ": " + query.error();
 }
 
-std::string countTables(const SqliteFile& db, const auto& tables,
+std::string countTables(ToolDb& db, const auto& tables,
                         std::vector<TableStats>* out) {
   for (const CountedTable& t : tables) {
     out->emplace_back();
@@ -64,7 +64,7 @@ std::string countTables(const SqliteFile& db, const auto& tables,
 }
 
 // Rows per evaluation name of one Zev898 table.
-std::string rowsPerName(const SqliteFile& db, std::string_view table,
+std::string rowsPerName(ToolDb& db, std::string_view table,
                         std::string_view nameColumn,
                         std::map<std::string, int64_t>* rows) {
   Query query(db, "select " + std::string(nameColumn) + ", count(*) from " +
@@ -73,7 +73,7 @@ std::string rowsPerName(const SqliteFile& db, std::string_view table,
   return query.error();
 }
 
-std::string collectEvaluations(const SqliteFile& db,
+std::string collectEvaluations(ToolDb& db,
                                std::vector<EvaluationStats>* out) {
   std::map<std::string, int64_t> tgb, zkb, bst;
   std::string error = rowsPerName(db, "Zev898Tgb", "TgbDwh", &tgb);
@@ -137,24 +137,31 @@ std::string evaluationBlock(const std::vector<EvaluationStats>& evaluations) {
 
 }  // namespace
 
-std::string collectStats(const std::string& dir, const std::string& schema,
-                         DatabaseStats* stats) {
+std::string collectStatsOf(ToolDb& db, const std::string& schema,
+                           DatabaseStats* stats) {
   *stats = DatabaseStats();
   stats->schema = schema;
-  SqliteFile db;
-  std::string error = db.open(schemaFile(dir, schema), SqliteFile::Mode::kReadOnly);
-  if (error.empty()) error = db.attach(schemaFile(dir, kSystemSchema), "KalDeron");
-  if (error.empty()) error = countTables(db, kWarehouse, &stats->warehouse);
+  std::string error = countTables(db, kWarehouse, &stats->warehouse);
   if (error.empty()) error = countTables(db, kSources, &stats->sources);
   if (error.empty()) error = collectEvaluations(db, &stats->evaluations);
   return error;
 }
 
+std::string collectStats(const std::string& dir, const std::string& schema,
+                         DatabaseStats* stats) {
+  *stats = DatabaseStats();
+  SqliteFile db;
+  std::string error = db.open(schemaFile(dir, schema), SqliteFile::Mode::kReadOnly);
+  if (error.empty()) error = db.attach(schemaFile(dir, kSystemSchema), "KalDeron");
+  return error.empty() ? collectStatsOf(db, schema, stats) : error;
+}
+
 std::string formatStats(const DatabaseStats& stats) {
-  return tableBlock("Warehouse (" + stats.schema + ".db), Zeilen je Zeitraumart:",
+  std::string where = stats.where.empty() ? stats.schema + ".db" : stats.where;
+  return tableBlock("Warehouse (" + where + "), Zeilen je Zeitraumart:",
                     stats.warehouse) +
          "\n" +
-         tableBlock("Quelltabellen (" + stats.schema + ".db):", stats.sources) +
+         tableBlock("Quelltabellen (" + where + "):", stats.sources) +
          "\n" + evaluationBlock(stats.evaluations);
 }
 

@@ -36,9 +36,17 @@ struct EvaluationStats {
 
 struct DatabaseStats {
   std::string schema;
+  std::string where;  // for the headings; empty: "<schema>.db"
   std::vector<TableStats> warehouse, sources;
   std::vector<EvaluationStats> evaluations;
 };
+
+class ToolDb;
+
+// The statistics of an open database (the application schema's tables
+// unqualified, the system schema's as KalDeron.<table>).
+std::string collectStatsOf(ToolDb& db, const std::string& schema,
+                           DatabaseStats* stats);
 
 // Returns the error text, empty on success.
 std::string collectStats(const std::string& dir, const std::string& schema,

@@ -1,0 +1,509 @@
+// The contract of every backend, run unchanged against each of them
+// (embedded SQLite, PostgreSQL server) through the session that statement
+// functions use: statuses, NULL and indicators, empty texts, host texts,
+// cursors and their read consistency, statement-level rollback, the
+// dialect functions and sysdate, schemas and the lock. A backend that is
+// not available here is skipped with its reason, never passed.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+
+#include "db/backend.h"
+#include "db/session.h"
+#include "db/sqlhlp.h"
+#include "tests/support/test_database.h"
+
+namespace ravlen {
+namespace {
+
+using testing::BackendKind;
+using testing::TestDatabase;
+
+class ConformanceTest : public ::testing::TestWithParam<BackendKind> {
+ protected:
+  void SetUp() override {
+    std::string reason;
+    db_ = testing::makeTestDatabase(GetParam(), &reason);
+    if (db_ == nullptr) GTEST_SKIP() << reason;
+    db_->sys("create table Zev133Bak(BakDtm REAL primary key, -- date\n"
+             " BakWch INTEGER);"
+             "create table Shared(v VARCHAR2(10));"
+             "insert into Shared values('system');"
+             "insert into Zev133Bak values(" + db_->date("20240115") + ", 3);");
+    db_->app("create table Item(id INTEGER primary key, name VARCHAR2(20) "
+             "not null, amount REAL,\n day REAL, -- date\n note VARCHAR2(20));"
+             "create table Shared(v VARCHAR2(10));"
+             "insert into Shared values('app');"
+             "insert into Item values(1,'eins',1.5," + db_->date("20240115") +
+             ",null);"
+             "insert into Item values(2,'zwei',null,null,'x');"
+             "create table Pair(k VARCHAR2(5), v VARCHAR2(5));"
+             "insert into Pair values('a','b');");
+    ASSERT_EQ(connect("korv"), 0) << session().lastError();
+  }
+  void TearDown() override { session().disconnect(); }
+
+  int32_t connect(const std::string& schema) {
+    return sqlConnect("ravlen", "", db_->service(), schema);
+  }
+
+  std::unique_ptr<TestDatabase> db_;
+};
+
+TEST_P(ConformanceTest, SelectIntoMixesHostKindsAndKeepsNullOutputs) {
+  static constexpr SqlText kSelect =
+      "select name ,amount ,id ,note into :b0:b1,:b2:b3,:b4:b5,:b6:b7  from "
+      "Item where (id=:b8 and name<>:b9)";
+  FixedText<20> name("vorher"), note("bleibt");
+  double amount = -7;
+  int32_t id = -1, wanted = 2;
+  FixedText<5> other("eins");
+  SqlStatus st = session().selectInto(
+      kSelect, {hostVar(wanted), hostVar(other)},
+      {hostVar(name), hostVar(amount), hostVar(id), hostVar(note)});
+  ASSERT_TRUE(st.ok()) << session().lastError();
+  EXPECT_EQ(name, "zwei");
+  EXPECT_EQ(amount, -7) << "NULL leaves the host variable unchanged";
+  EXPECT_EQ(id, 2);
+  EXPECT_EQ(note, "x");
+
+  wanted = 1;
+  ASSERT_TRUE(session()
+                  .selectInto(kSelect, {hostVar(wanted), hostVar(other)},
+                              {hostVar(name), hostVar(amount), hostVar(id),
+                               hostVar(note)})
+                  .noData())
+      << "name<>'eins' excludes row 1";
+}
+
+TEST_P(ConformanceTest, IndicatorTellsNullFromValue) {
+  static constexpr SqlText kSelect =
+      "select amount ,note into :b0:b1,:b2:b3  from Item where id=:b4";
+  double amount = -7;
+  FixedText<20> note;
+  int16_t amountInd = 5, noteInd = 5;
+  int32_t id = 2;
+  ASSERT_TRUE(session()
+                  .selectInto(kSelect, {hostVar(id)},
+                              {withIndicator(hostVar(amount), amountInd),
+                               withIndicator(hostVar(note), noteInd)})
+                  .ok())
+      << session().lastError();
+  EXPECT_EQ(amountInd, -1);
+  EXPECT_EQ(amount, -7);
+  EXPECT_EQ(noteInd, 0);
+  EXPECT_EQ(note, "x");
+}
+
+TEST_P(ConformanceTest, RepeatedPlaceholdersBindOnePerOccurrence) {
+  static constexpr SqlText kUpdate =
+      "update Item set note=:b0 ,name=:b1 where (id=:b2 and name<>:b1)";
+  FixedText<20> note("n"), name("neu");
+  int32_t id = 1;
+  ASSERT_TRUE(session()
+                  .execute(kUpdate, {hostVar(note), hostVar(name), hostVar(id),
+                                     hostVar(name)})
+                  .ok())
+      << session().lastError();
+  EXPECT_TRUE(session()
+                  .execute(kUpdate, {hostVar(note), hostVar(name), hostVar(id),
+                                     hostVar(name)})
+                  .noData())
+      << "an update that touches no row reports 1403";
+  EXPECT_EQ(session().execute(kUpdate, {hostVar(note)}).code(), -1008);
+}
+
+TEST_P(ConformanceTest, OutputTextIsCutToCapacity) {
+  static constexpr SqlText kSelect =
+      "select 'abcdefgh' ,'xyz\xC3\xA4q' into :b0:b1,:b2:b3  from dual";
+  FixedText<3> shortText;
+  FixedText<4> utf8;  // "xyz" + two-byte character does not fit
+  ASSERT_TRUE(session()
+                  .selectInto(kSelect, {}, {hostVar(shortText), hostVar(utf8)})
+                  .ok())
+      << session().lastError();
+  EXPECT_EQ(shortText, "abc");
+  EXPECT_EQ(utf8, "xyz") << "never cut inside a UTF-8 character";
+}
+
+TEST_P(ConformanceTest, EmptyInputTextBindsAsNull) {
+  static constexpr SqlText kInsert =
+      "insert into Item (id,name,note) values (:b0,:b1,:b2)";
+  static constexpr SqlText kCountNull =
+      "select count(*) into :b0  from Item where note is null";
+  int32_t id = 3, nulls = 0;
+  FixedText<20> name("drei"), empty;
+  ASSERT_TRUE(session()
+                  .execute(kInsert, {hostVar(id), hostVar(name), hostVar(empty)})
+                  .ok())
+      << session().lastError();
+  ASSERT_TRUE(session().selectInto(kCountNull, {}, {hostVar(nulls)}).ok());
+  EXPECT_EQ(nulls, 2);
+  id = 4;
+  EXPECT_EQ(session()
+                .execute(kInsert, {hostVar(id), hostVar(empty), hostVar(name)})
+                .code(),
+            -1400)
+      << "an empty text reaches a NOT NULL column as NULL";
+}
+
+TEST_P(ConformanceTest, StatusCodes) {
+  static constexpr SqlText kInsert =
+      "insert into Item (id,name) values (:b0,:b1)";
+  static constexpr SqlText kAll = "select id into :b0:b1  from Item";
+  static constexpr SqlText kNone = "select id into :b0:b1  from Item where id=99";
+  static constexpr SqlText kNoTable = "select x into :b0  from Nowhere";
+  static constexpr SqlText kNoColumn = "select missingcol into :b0  from Item";
+  static constexpr SqlText kNullNoIndicator =
+      "select amount into :b0  from Item where id=2";
+  static constexpr SqlText kDelete = "delete from Item where id=:b0";
+  static constexpr SqlText kBigSum =
+      "select sum(id) into :b0:b1  from Item where id<:b2";
+  int32_t id = 1, out = 0;
+  double amount = 0;
+  FixedText<20> name("doppelt");
+  EXPECT_EQ(session().execute(kInsert, {hostVar(id), hostVar(name)}).code(), -1);
+  EXPECT_EQ(session().selectInto(kAll, {}, {hostVar(out)}).code(), -1422);
+  EXPECT_EQ(session().selectInto(kNone, {}, {hostVar(out)}).code(), 1403);
+  EXPECT_EQ(session().selectInto(kNoTable, {}, {hostVar(out)}).code(), -942);
+  EXPECT_EQ(session().selectInto(kNoColumn, {}, {hostVar(out)}).code(), -904);
+  EXPECT_EQ(session().selectInto(kNullNoIndicator, {}, {hostVar(amount)}).code(),
+            -1405);
+  id = 42;
+  EXPECT_EQ(session().execute(kDelete, {hostVar(id)}).code(), 1403);
+  EXPECT_FALSE(session().lastError().empty());
+
+  id = 2147483000;
+  ASSERT_TRUE(session().execute(kInsert, {hostVar(id), hostVar(name)}).ok());
+  id = 2147483001;
+  ASSERT_TRUE(session().execute(kInsert, {hostVar(id), hostVar(name)}).ok());
+  int32_t below = 2147483647;
+  out = -5;
+  SqlStatus overflow = session().selectInto(kBigSum, {hostVar(below)}, {hostVar(out)});
+  EXPECT_TRUE(overflow.failed()) << "a sum beyond 32 bits into an int";
+  EXPECT_NE(overflow.code(), -1);
+  EXPECT_EQ(out, -5);
+}
+
+TEST_P(ConformanceTest, ScalarSubqueryWithSeveralRowsFails) {
+  static constexpr SqlText kSelect =
+      "select count(*) into :b0  from Item where id=(select id  from Item "
+      "where id>=:b1)";
+  int32_t count = -5, from = 1;
+  EXPECT_EQ(session().selectInto(kSelect, {hostVar(from)}, {hostVar(count)}).code(),
+            -1427);
+  EXPECT_EQ(count, -5);
+  from = 2;
+  ASSERT_TRUE(session().selectInto(kSelect, {hostVar(from)}, {hostVar(count)}).ok())
+      << session().lastError();
+  EXPECT_EQ(count, 1);
+}
+
+TEST_P(ConformanceTest, CursorOpenFetchClose) {
+  static constexpr SqlText kCursor =
+      "select id ,name ,amount  from Item where id>=:b0 order by id";
+  int32_t from = 1, id = 0;
+  FixedText<20> name;
+  double amount = 0;
+  EXPECT_EQ(session().fetch(kCursor, {hostVar(id)}).code(), -1001)
+      << "fetch before open";
+  ASSERT_TRUE(session().openCursor(kCursor, {hostVar(from)}).ok())
+      << session().lastError();
+  from = 2;  // inputs are taken at open
+  ASSERT_TRUE(session()
+                  .fetch(kCursor, {hostVar(id), hostVar(name), hostVar(amount)})
+                  .ok());
+  EXPECT_EQ(id, 1);
+  EXPECT_EQ(amount, 1.5);
+  name.clear();
+  ASSERT_TRUE(session()
+                  .fetch(kCursor, {hostVar(id), hostVar(name), hostVar(amount)})
+                  .ok());
+  EXPECT_EQ(id, 2);
+  EXPECT_EQ(name, "zwei");
+  EXPECT_EQ(amount, 1.5) << "NULL column leaves the field as it was";
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_TRUE(session()
+                    .fetch(kCursor, {hostVar(id), hostVar(name), hostVar(amount)})
+                    .noData())
+        << "past the end, and again";
+  }
+  EXPECT_TRUE(session().closeCursor(kCursor).ok());
+  ASSERT_TRUE(session().openCursor(kCursor, {hostVar(from)}).ok());
+  EXPECT_EQ(session().fetch(kCursor, {hostVar(id)}).code(), -1007)
+      << "output list must match the columns";
+  ASSERT_TRUE(session().openCursor(kCursor, {hostVar(from)}).ok());
+  ASSERT_TRUE(session()
+                  .fetch(kCursor, {hostVar(id), hostVar(name), hostVar(amount)})
+                  .ok());
+  EXPECT_EQ(id, 2) << "reopened with the new input";
+  EXPECT_TRUE(session().closeCursor(kCursor).ok());
+  EXPECT_EQ(session().closeCursor(kCursor).code(), -1001);
+}
+
+// More rows than any chunk a backend fetches at once, with writes to
+// another table and commits while the cursor is open.
+TEST_P(ConformanceTest, CursorDeliversAllItsRowsAcrossCommits) {
+  static constexpr SqlText kCursor =
+      "select id  from Item where id>=:b0 order by id";
+  static constexpr SqlText kInsert =
+      "insert into Item (id,name) values (:b0,'neu')";
+  static constexpr SqlText kWrite = "insert into Pair (k,v) values (:b0,'w')";
+  constexpr int32_t kRows = 1300;
+  for (int32_t id = 10; id < 10 + kRows; ++id)
+    ASSERT_TRUE(session().execute(kInsert, {hostVar(id)}).ok());
+  int32_t from = 10, id = 0, expected = 10;
+  ASSERT_TRUE(session().openCursor(kCursor, {hostVar(from)}).ok())
+      << session().lastError();
+  while (session().fetch(kCursor, {hostVar(id)}).ok()) {
+    ASSERT_EQ(id, expected++);
+    FixedText<5> key(std::to_string(id % 1000));
+    ASSERT_TRUE(session().execute(kWrite, {hostVar(key)}).ok());
+    if (id % 400 == 0) {
+      ASSERT_TRUE(session().commit().ok()) << session().lastError();
+    }
+  }
+  EXPECT_EQ(expected, 10 + kRows) << session().lastError();
+  EXPECT_TRUE(session().closeCursor(kCursor).ok());
+  ASSERT_TRUE(session().commit().ok());
+  EXPECT_EQ(db_->value("select count(*) from Pair"), std::to_string(kRows + 1));
+}
+
+TEST_P(ConformanceTest, NamesResolveInCurrentSchemaFirst) {
+  static constexpr SqlText kUnqualified = "select v into :b0  from Shared";
+  static constexpr SqlText kSystem = "select v into :b0  from kalDERON.Shared";
+  static constexpr SqlText kOwn = "select v into :b0  from Korv.Shared";
+  static constexpr SqlText kOnlySystem =
+      "select BakWch into :b0  from Zev133Bak";
+  FixedText<10> v;
+  int32_t week = 0;
+  ASSERT_TRUE(session().selectInto(kUnqualified, {}, {hostVar(v)}).ok());
+  EXPECT_EQ(v, "app");
+  ASSERT_TRUE(session().selectInto(kSystem, {}, {hostVar(v)}).ok());
+  EXPECT_EQ(v, "system");
+  ASSERT_TRUE(session().selectInto(kOwn, {}, {hostVar(v)}).ok())
+      << session().lastError();
+  EXPECT_EQ(v, "app");
+  ASSERT_TRUE(session().selectInto(kOnlySystem, {}, {hostVar(week)}).ok());
+  EXPECT_EQ(week, 3);
+}
+
+TEST_P(ConformanceTest, SchemaSwitchesOnlyToAnExistingSchema) {
+  static constexpr SqlText kCount = "select count(*) into :b0  from Unused";
+  static constexpr SqlText kShared = "select v into :b0  from Shared";
+  db_->inSchema("OTHER", "create table Unused(x INTEGER); insert into Unused values(1);");
+  int32_t count = -1;
+  FixedText<10> v;
+  ASSERT_TRUE(session().executeImmediate("ALTER SESSION SET CURRENT_SCHEMA=other").ok())
+      << session().lastError();
+  ASSERT_TRUE(session().selectInto(kCount, {}, {hostVar(count)}).ok())
+      << session().lastError();
+  EXPECT_EQ(count, 1) << "Unused of the new current schema";
+  ASSERT_TRUE(session().selectInto(kShared, {}, {hostVar(v)}).ok());
+  EXPECT_EQ(v, "system") << "not in the current schema: the system schema's";
+
+  EXPECT_EQ(session().executeImmediate("ALTER SESSION SET CURRENT_SCHEMA=NOSUCH").code(),
+            -1435);
+  for (const char* bad : {"", "../KORV", "K ORV", "1KORV", "KORV;"}) {
+    EXPECT_LT(session().executeImmediate(std::string(kSetSchemaStatement) + bad).code(), 0)
+        << bad;
+  }
+  ASSERT_TRUE(session().selectInto(kCount, {}, {hostVar(count)}).ok())
+      << "failed switches leave the schema as it was: " << session().lastError();
+  EXPECT_EQ(count, 1);
+  EXPECT_EQ(connect("NOSUCH"), -1435);
+}
+
+TEST_P(ConformanceTest, FailedStatementDoesNotAbortTransaction) {
+  static constexpr SqlText kInsert =
+      "insert into Item (id,name) values (:b0,:b1)";
+  FixedText<20> name("neu");
+  int32_t id = 10, dup = 1;
+  ASSERT_TRUE(session().execute(kInsert, {hostVar(id), hostVar(name)}).ok());
+  ASSERT_EQ(session().execute(kInsert, {hostVar(dup), hostVar(name)}).code(), -1);
+  id = 11;
+  ASSERT_TRUE(session().execute(kInsert, {hostVar(id), hostVar(name)}).ok())
+      << session().lastError();
+  ASSERT_TRUE(session().commit().ok()) << session().lastError();
+  EXPECT_EQ(db_->value("select count(*) from Item"), "4");
+
+  id = 12;
+  ASSERT_TRUE(session().execute(kInsert, {hostVar(id), hostVar(name)}).ok());
+  session().disconnect();  // uncommitted work is rolled back
+  EXPECT_EQ(db_->value("select count(*) from Item"), "4");
+}
+
+TEST_P(ConformanceTest, DialectFunctions) {
+  static constexpr SqlText kDates =
+      "select to_char(day,'yyyymmdd hh24:mi:ss') ,to_char(trunc(day+0.75),"
+      "'yyyymmdd') ,to_char(min(day)-1,'yyyymmdd') ,to_char(to_date(:b0,"
+      "'yyyymmdd')+:b1,'yyyymmdd') into :b2:b3,:b4:b5,:b6:b7,:b8:b9  from "
+      "Item where id=1 group by day";
+  static constexpr SqlText kAddMonths =
+      "select to_char(add_months(to_date(:b0,'yyyymmdd'),:b1),'yyyymmdd') "
+      "into :b2:b3  from dual";
+  static constexpr SqlText kTime =
+      "select to_char(day,'HH24MiSS') into :b0:b1  from Item where id=:b2";
+  static constexpr SqlText kBadDate =
+      "select to_char(to_date(:b0,'yyyymmdd'),'yyyymmdd') into :b1:b2  from dual";
+  FixedText<20> withTime;
+  DateText truncated, dayBefore, plusDays, date("20240131");
+  int32_t days = 30;
+  ASSERT_TRUE(session()
+                  .selectInto(kDates, {hostVar(date), hostVar(days)},
+                              {hostVar(withTime), hostVar(truncated),
+                               hostVar(dayBefore), hostVar(plusDays)})
+                  .ok())
+      << session().lastError();
+  EXPECT_EQ(withTime, "20240115 00:00:00");
+  EXPECT_EQ(truncated, "20240115");
+  EXPECT_EQ(dayBefore, "20240114");
+  EXPECT_EQ(plusDays, "20240301") << "a number added to a date is days";
+
+  // add_months keeps a month's last day on the last day and cuts a day
+  // beyond the target month's end to that end.
+  struct Case { const char* from; int32_t months; const char* to; };
+  for (Case c : {Case{"20240131", 1, "20240229"}, Case{"20240229", 1, "20240331"},
+                 Case{"20240430", -2, "20240229"}, Case{"20230228", 12, "20240229"},
+                 Case{"20240315", 1, "20240415"}, Case{"20241130", 3, "20250228"}}) {
+    DateText in(c.from), out;
+    int32_t months = c.months;
+    ASSERT_TRUE(session().selectInto(kAddMonths, {hostVar(in), hostVar(months)},
+                                     {hostVar(out)}).ok())
+        << session().lastError();
+    EXPECT_EQ(out, c.to) << c.from << " + " << c.months;
+  }
+
+  db_->app("insert into Item values(3,'drei',null," +
+           db_->date("20240115", "071438") + ",null);");
+  int32_t id = 3;
+  FixedText<6> hhmmss;
+  ASSERT_TRUE(session().selectInto(kTime, {hostVar(id)}, {hostVar(hhmmss)}).ok())
+      << session().lastError();
+  EXPECT_EQ(hhmmss, "071438") << "format elements in any case";
+
+  for (const char* bad : {"2024ab01", "20241301", "20240230"}) {
+    DateText text(bad);
+    EXPECT_LT(session().selectInto(kBadDate, {hostVar(text)}, {hostVar(truncated)}).code(), 0)
+        << bad << " is no day: an error, not a wrong date";
+  }
+}
+
+// sysdate is the local date and time of the machine that runs the program,
+// whatever the database's own clock or time zone says (the test server
+// runs in a zone 14 hours off).
+TEST_P(ConformanceTest, SysdateIsTheProgramsLocalTime) {
+  static constexpr SqlText kNow =
+      "select to_char(sysdate,'yyyymmddhh24miss') ,to_char(trunc(sysdate),"
+      "'hh24miss') into :b0:b1,:b2:b3  from dual";
+  FixedText<14> now;
+  FixedText<6> midnight;
+  std::time_t before = std::time(nullptr);
+  ASSERT_TRUE(session().selectInto(kNow, {}, {hostVar(now), hostVar(midnight)}).ok())
+      << session().lastError();
+  std::time_t after = std::time(nullptr);
+  auto local = [](std::time_t t) {
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char text[16];
+    std::strftime(text, sizeof text, "%Y%m%d%H%M%S", &tm);
+    return std::string(text);
+  };
+  EXPECT_GE(std::string(now.view()), local(before));
+  EXPECT_LE(std::string(now.view()), local(after));
+  EXPECT_EQ(midnight, "000000");
+}
+
+TEST_P(ConformanceTest, RepeatedWritesTakeEachCallsValues) {
+  static constexpr SqlText kInsert =
+      "insert into Item (id,name,note) values (:b0,'n',:b1)";
+  static constexpr SqlText kRows =
+      "select count(*) into :b0  from Item where (id=:b1 and ((note is null "
+      "and :b2 is null) or note=:b3))";
+  struct Row { int32_t id; const char* note; };
+  for (Row r : {Row{3, "lang genug"}, Row{4, "ku"}, Row{5, ""}}) {
+    FixedText<20> note(r.note);
+    ASSERT_TRUE(session().execute(kInsert, {hostVar(r.id), hostVar(note)}).ok())
+        << session().lastError();
+  }
+  for (Row r : {Row{3, "lang genug"}, Row{4, "ku"}, Row{5, ""}}) {
+    FixedText<20> note(r.note);
+    int32_t count = 0;
+    ASSERT_TRUE(session().selectInto(kRows, {hostVar(r.id), hostVar(note),
+                                             hostVar(note)},
+                                     {hostVar(count)}).ok())
+        << session().lastError();
+    EXPECT_EQ(count, 1) << r.id;
+  }
+}
+
+TEST_P(ConformanceTest, CursorKeepsTheTextsOfItsOpen) {
+  static constexpr SqlText kCursor =
+      "select id  from Item where name=:b0 order by id";
+  FixedText<20> name("eins");
+  ASSERT_TRUE(session().openCursor(kCursor, {hostVar(name)}).ok())
+      << session().lastError();
+  name = "zwei";  // after the open: the cursor must not see it
+  int32_t id = 0;
+  ASSERT_TRUE(session().fetch(kCursor, {hostVar(id)}).ok());
+  EXPECT_EQ(id, 1);
+  EXPECT_TRUE(session().fetch(kCursor, {hostVar(id)}).noData());
+  session().closeCursor(kCursor);
+}
+
+// Two rows match 'a'. The output overwrites the input with 'b' after the
+// first row; a statement that read the input in place would find no
+// second row and report a single row.
+TEST_P(ConformanceTest, SelectIntoOutputOverInputStillFindsTheSecondRow) {
+  static constexpr SqlText kSelect =
+      "select v into :b0:b1  from Item cross join Pair where k=:b2";
+  FixedText<5> key("a");
+  EXPECT_EQ(session().selectInto(kSelect, {hostVar(key)}, {hostVar(key)}),
+            sqlstatus::kTooManyRows);
+}
+
+// One session at a time per application schema: a second waits for the
+// first and, when the first still holds it after the wait, its connect
+// fails (-54), so that it writes nothing; once the first has ended, the
+// next one connects and writes.
+TEST_P(ConformanceTest, SecondSessionWaitsForTheSchema) {
+  static constexpr SqlText kInsert =
+      "insert into Item (id,name) values (:b0,'zweite')";
+  std::string connectText = makeConnectText("ravlen", "", db_->service());
+  std::string setSchema = std::string(kSetSchemaStatement) + "KORV";
+  constexpr std::chrono::milliseconds kWait{400};
+  SqlStatus status;
+  std::string message;
+  auto second = [&] {
+    auto started = std::chrono::steady_clock::now();
+    std::unique_ptr<Backend> b = openBackend(connectText, &status, &message, kWait);
+    if (b != nullptr) {
+      status = b->executeImmediate(setSchema);
+      message = b->lastError();
+    }
+    int32_t id = 77;
+    bool wrote = status.ok() && b->execute(kInsert, {hostVar(id)}).ok() &&
+                 b->commit().ok();
+    return std::make_pair(wrote, std::chrono::steady_clock::now() - started);
+  };
+  auto [wrote, waited] = second();
+  EXPECT_EQ(status, sqlstatus::kResourceBusy) << message;
+  EXPECT_FALSE(wrote) << "the first session holds the schema";
+  EXPECT_GE(waited, kWait);
+  session().disconnect();
+  std::tie(wrote, waited) = second();
+  EXPECT_TRUE(wrote) << message;
+  EXPECT_LT(waited, kWait);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Backends, ConformanceTest,
+    ::testing::Values(BackendKind::kEmbedded, BackendKind::kServer),
+    [](const ::testing::TestParamInfo<BackendKind>& info) {
+      return testing::backendName(info.param);
+    });
+
+}  // namespace
+}  // namespace ravlen
