@@ -34,11 +34,15 @@ bool dateArg(sqlite3_context* ctx, sqlite3_value* v, double* julian) {
   return true;
 }
 
+void dateResult(sqlite3_context* ctx, const DateResult& r) {
+  if (!r.ok) return sqlite3_result_error(ctx, r.error.c_str(), -1);
+  if (r.null) return sqlite3_result_null(ctx);
+  sqlite3_result_double(ctx, r.julian);
+}
+
 void toDate(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
-  DateResult r = oracleToDate(textArg(argv[0]), textArg(argv[1]));
-  if (!r.ok) return sqlite3_result_error(ctx, r.error.c_str(), -1);
-  sqlite3_result_double(ctx, r.julian);
+  dateResult(ctx, oracleToDate(textArg(argv[0]), textArg(argv[1])));
 }
 
 void toChar(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
@@ -55,15 +59,14 @@ void trunc(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
   double julian;
   if (!dateArg(ctx, argv[0], &julian)) return;
-  sqlite3_result_double(ctx, oracleTrunc(julian));
+  dateResult(ctx, oracleTrunc(julian));
 }
 
 void addMonths(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
   double julian;
   if (!dateArg(ctx, argv[0], &julian)) return;
-  sqlite3_result_double(
-      ctx, oracleAddMonths(julian, sqlite3_value_int64(argv[1])));
+  dateResult(ctx, oracleAddMonths(julian, sqlite3_value_int64(argv[1])));
 }
 
 void raise(sqlite3_context* ctx, int, sqlite3_value** argv) {
