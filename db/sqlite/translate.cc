@@ -3,95 +3,13 @@
 #include <cctype>
 #include <string>
 
+#include "db/date_comparison.h"
+
 namespace ravlen {
 namespace {
 
-enum class Tok { kWord, kPlaceholder, kString, kQuoted, kComment, kSpace,
-                 kPunct };
-
-struct Token {
-  Tok type;
-  std::string_view text;
-};
-
-bool isWordChar(char c) {
-  return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' ||
-         c == '#';
-}
-
-// Length of the quoted run that starts at text[0] (== quote); a doubled
-// quote inside stays in the run. An unterminated run takes the rest.
-size_t quotedLength(std::string_view text, char quote) {
-  size_t i = 1;
-  while (i < text.size()) {
-    if (text[i] == quote) {
-      if (i + 1 < text.size() && text[i + 1] == quote) {
-        i += 2;
-        continue;
-      }
-      return i + 1;
-    }
-    ++i;
-  }
-  return text.size();
-}
-
-size_t commentLength(std::string_view text) {
-  if (text.substr(0, 2) == "--") {
-    size_t end = text.find('\n');
-    return end == std::string_view::npos ? text.size() : end;
-  }
-  size_t end = text.find("*/", 2);
-  return end == std::string_view::npos ? text.size() : end + 2;
-}
-
-size_t runLength(std::string_view text, bool (*pred)(char), size_t from) {
-  size_t i = from;
-  while (i < text.size() && pred(text[i])) ++i;
-  return i;
-}
-
-bool isSpaceChar(char c) {
-  return std::isspace(static_cast<unsigned char>(c)) != 0;
-}
-
-Token nextToken(std::string_view rest) {
-  char c = rest[0];
-  if (c == '\'') return {Tok::kString, rest.substr(0, quotedLength(rest, c))};
-  if (c == '"') return {Tok::kQuoted, rest.substr(0, quotedLength(rest, c))};
-  if (rest.substr(0, 2) == "--" || rest.substr(0, 2) == "/*")
-    return {Tok::kComment, rest.substr(0, commentLength(rest))};
-  if (isSpaceChar(c))
-    return {Tok::kSpace, rest.substr(0, runLength(rest, isSpaceChar, 0))};
-  if (c == ':' && rest.size() > 1 && isWordChar(rest[1]))
-    return {Tok::kPlaceholder, rest.substr(0, runLength(rest, isWordChar, 1))};
-  if (isWordChar(c))
-    return {Tok::kWord, rest.substr(0, runLength(rest, isWordChar, 0))};
-  static constexpr std::string_view kTwoChar[] = {"<=", ">=", "<>", "!=",
-                                                  "||"};
-  for (std::string_view op : kTwoChar) {
-    if (rest.substr(0, 2) == op) return {Tok::kPunct, rest.substr(0, 2)};
-  }
-  return {Tok::kPunct, rest.substr(0, 1)};
-}
-
-std::vector<Token> tokenize(std::string_view text) {
-  std::vector<Token> tokens;
-  while (!text.empty()) {
-    Token t = nextToken(text);
-    tokens.push_back(t);
-    text.remove_prefix(t.text.size());
-  }
-  return tokens;
-}
-
-bool isWord(const Token& t, std::string_view word) {
-  return t.type == Tok::kWord && equalsNoCase(t.text, word);
-}
-
-bool isPunct(const Token& t, std::string_view p) {
-  return t.type == Tok::kPunct && t.text == p;
-}
+using Tok = SqlTokenType;
+using Token = SqlToken;
 
 bool isComparison(const Token& t) {
   static constexpr std::string_view kOps[] = {"=", "<", ">", "<=",
@@ -101,24 +19,6 @@ bool isComparison(const Token& t) {
     if (t.text == op) return true;
   }
   return false;
-}
-
-// Index of the next token from i on that is not blank or comment.
-size_t skipBlank(const std::vector<Token>& tokens, size_t i) {
-  while (i < tokens.size() &&
-         (tokens[i].type == Tok::kSpace || tokens[i].type == Tok::kComment))
-    ++i;
-  return i;
-}
-
-// Index of the ")" that closes the "(" at `open`, or tokens.size().
-size_t matchingParen(const std::vector<Token>& tokens, size_t open) {
-  int depth = 0;
-  for (size_t i = open; i < tokens.size(); ++i) {
-    if (isPunct(tokens[i], "(")) ++depth;
-    if (isPunct(tokens[i], ")") && --depth == 0) return i;
-  }
-  return tokens.size();
 }
 
 // Index of the first word `word` at parenthesis depth 0 in [begin, end).
@@ -150,7 +50,8 @@ class Emitter {
           int sysdateParameter)
       : tokens_(tokens),
         currentSchema_(currentSchema),
-        sysdateParameter_(sysdateParameter) {}
+        sysdateParameter_(sysdateParameter),
+        dateComparisons_(findDateComparisons(tokens)) {}
 
   void emit(size_t begin, size_t end) {
     for (size_t i = begin; i < end; ++i) i = emitOne(i, end);
@@ -163,6 +64,9 @@ class Emitter {
   // Emits the token at i (and what belongs to it); returns the last index
   // consumed.
   size_t emitOne(size_t i, size_t end) {
+    for (const DateComparison& c : dateComparisons_) {
+      if (c.begin == i && c.end <= end) return emitDateRange(c);
+    }
     const Token& t = tokens_[i];
     if (t.type == Tok::kPlaceholder) return emitPlaceholder(i, end);
     if (t.type == Tok::kWord) return emitWord(i, end);
@@ -199,6 +103,32 @@ class Emitter {
       out += t.text;
     }
     return i;
+  }
+
+  // The tokens [begin, end) as they are emitted, apart from `out`.
+  std::string emitted(size_t begin, size_t end) {
+    std::string saved = std::move(out);
+    out.clear();
+    emit(begin, end);
+    std::swap(saved, out);
+    return saved;
+  }
+
+  // "to_char(COL,'fmt') OP value" as a range of COL, bounds computed by the
+  // dialect from the format, the operator and the value, which is emitted
+  // once so that its placeholders keep their numbers.
+  size_t emitDateRange(const DateComparison& c) {
+    const std::string column = emitted(c.columnBegin, c.columnEnd);
+    const std::string arguments = "('" + std::string(c.format) + "','" +
+                                  std::string(dateCompareText(c.op)) + "'," +
+                                  emitted(c.valueBegin, c.valueEnd) + ")";
+    const bool lower = needsLowerBound(c.op), upper = needsUpperBound(c.op);
+    if (lower && upper) out += '(';
+    if (lower) out += column + ">=ravlen_date_from" + arguments;
+    if (lower && upper) out += " and ";
+    if (upper) out += column + "<ravlen_date_until" + arguments;
+    if (lower && upper) out += ')';
+    return c.end - 1;
   }
 
   // After a comparison operator: "(select X from ...)" in scalar position.
@@ -243,6 +173,7 @@ class Emitter {
   const std::vector<Token>& tokens_;
   std::string_view currentSchema_;
   int sysdateParameter_;
+  std::vector<DateComparison> dateComparisons_;
 };
 
 // Removes "into <outputs>" of a select-into and records the outputs.
@@ -279,20 +210,10 @@ bool mentionsSysdate(const std::vector<Token>& tokens) {
 
 }  // namespace
 
-bool equalsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
-
 Translation translateStatement(std::string_view text,
                                std::string_view currentSchema) {
   Translation tr;
-  std::vector<Token> tokens = tokenize(text);
+  std::vector<Token> tokens = tokenizeSql(text);
   tr.kind = kindOf(tokens);
   if (tr.kind == StatementKind::kQuery) takeIntoList(tokens, tr);
   tr.inputCount = countInputs(tokens);
@@ -307,7 +228,7 @@ bool isPlainIdentifier(std::string_view name) {
   if (name.empty() || name.size() > 128) return false;
   if (!std::isalpha(static_cast<unsigned char>(name[0]))) return false;
   for (char c : name) {
-    if (!isWordChar(c)) return false;
+    if (!isSqlWordChar(c)) return false;
   }
   return true;
 }
@@ -315,7 +236,7 @@ bool isPlainIdentifier(std::string_view name) {
 bool parseSetSchema(std::string_view text, std::string* name) {
   static constexpr std::string_view kWords[] = {"alter", "session", "set",
                                                 "current_schema"};
-  std::vector<Token> tokens = tokenize(text);
+  std::vector<Token> tokens = tokenizeSql(text);
   size_t i = 0;
   for (std::string_view word : kWords) {
     i = skipBlank(tokens, i);

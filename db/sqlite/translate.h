@@ -13,7 +13,13 @@
 //    qualifiers with characters SQLite does not take bare are quoted;
 //  - a scalar subquery after a comparison ("=(select X from ...)") is
 //    rewritten so that more than one row raises ORA-01427 instead of SQLite's
-//    silent first row.
+//    silent first row;
+//  - a comparison of a formatted date column with a value
+//    ("to_char(BchVon,'yyyymmdd')>=:b0", see date_comparison.h) becomes a
+//    range of the column, "BchVon>=ravlen_date_from('yyyymmdd','>=',?1)",
+//    "...<ravlen_date_until(...)" or both, so that the plain index on the
+//    column serves it; the dialect computes the bounds (dialect.h). The
+//    value's placeholders keep their numbers and may appear twice.
 // Texts in single quotes, quoted identifiers and comments pass unchanged.
 #ifndef RAVLEN_DB_SQLITE_TRANSLATE_H_
 #define RAVLEN_DB_SQLITE_TRANSLATE_H_
@@ -21,6 +27,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "db/sql_tokens.h"
 
 namespace ravlen {
 
@@ -46,9 +54,6 @@ Translation translateStatement(std::string_view text,
 // *name holds the text after "=" with surrounding blanks removed, which may
 // still be empty or not an identifier.
 bool parseSetSchema(std::string_view text, std::string* name);
-
-// Names compare case-insensitively (ASCII letters), as schema names do.
-bool equalsNoCase(std::string_view a, std::string_view b);
 
 // An unquoted identifier: a letter, then letters, digits, "_", "$", "#";
 // at most 128 characters.
