@@ -11,11 +11,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool endsWith(std::string_view text, std::string_view tail) {
-  return text.size() >= tail.size() &&
-         text.substr(text.size() - tail.size()) == tail;
-}
-
 std::string_view embeddedText(std::string_view fileName) {
   for (const SchemaFile& file : kSchemaFiles) {
     if (file.name == fileName) return file.text;
@@ -46,12 +41,8 @@ std::string loadAll(const std::string& systemPath, const std::string& appPath) {
 
 std::vector<SchemaLoad> schemaLoadPlan() {
   std::vector<SchemaLoad> plan;
-  for (bool dialect : {false, true}) {
-    for (const SchemaFile& file : kSchemaFiles) {
-      if (endsWith(file.name, "_dialect.sql") != dialect) continue;
-      plan.push_back({file.name, file.name.substr(0, 8) == "kalderon"});
-    }
-  }
+  for (const SchemaFile& file : kSchemaFiles)
+    plan.push_back({file.name, file.name.substr(0, 8) == "kalderon"});
   return plan;
 }
 

@@ -3,9 +3,10 @@
 //
 // Contract:
 //  - SqliteFile::open opens one file and registers the Oracle-dialect
-//    functions on the connection (registerDialect), because the expression
-//    indexes of the schema call them on every insert and delete; it creates
-//    the file only when asked to.
+//    functions on the connection (registerDialect): databases made by
+//    earlier versions of the tool may carry expression indexes that call
+//    them on every insert and delete. It creates the file only when asked
+//    to.
 //  - Every operation returns an error text, empty on success; nothing throws.
 //  - Insert is one prepared "insert into T (...) values (?, ...)" that is
 //    reused for every row: the values are bound in column order, run()
