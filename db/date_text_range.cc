@@ -1,9 +1,9 @@
 #include "db/date_text_range.h"
 
-#include <cctype>
 #include <iterator>
 
 #include "db/civil_time.h"
+#include "db/sql_tokens.h"
 
 namespace ravlen {
 namespace {
@@ -17,15 +17,6 @@ struct Element {
 constexpr Element kElements[] = {{"yyyy", 4}, {"mm", 2}, {"dd", 2},
                                  {"hh24", 2}, {"mi", 2}, {"ss", 2}};
 constexpr size_t kElementCount = std::size(kElements);
-
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
-      return false;
-  }
-  return true;
-}
 
 // Number of elements of an ordered format; 0 when it is none.
 size_t elementCount(std::string_view format) {

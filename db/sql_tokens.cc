@@ -93,6 +93,15 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+bool startsWithNoCase(std::string_view text, std::string_view lowerPrefix) {
+  if (text.size() < lowerPrefix.size()) return false;
+  for (size_t i = 0; i < lowerPrefix.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(text[i])) != lowerPrefix[i])
+      return false;
+  }
+  return true;
+}
+
 bool isWord(const SqlToken& t, std::string_view word) {
   return t.type == SqlTokenType::kWord && equalsNoCase(t.text, word);
 }

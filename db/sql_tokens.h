@@ -29,6 +29,9 @@ std::vector<SqlToken> tokenizeSql(std::string_view text);
 bool isSqlWordChar(char c);
 // Names compare case-insensitively (ASCII letters), as keywords do.
 bool equalsNoCase(std::string_view a, std::string_view b);
+// Whether `text` begins with `lowerPrefix` (given in lower case), ASCII
+// letters of `text` in any case: format elements such as "yyyy" or "HH24".
+bool startsWithNoCase(std::string_view text, std::string_view lowerPrefix);
 
 bool isWord(const SqlToken& t, std::string_view word);
 bool isPunct(const SqlToken& t, std::string_view p);

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "db/sql_tokens.h"
+
 namespace ravlen {
 namespace {
 
@@ -26,15 +28,6 @@ std::string_view trimBlanks(std::string_view text) {
   size_t first = text.find_first_not_of(' ');
   if (first == std::string_view::npos) return {};
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
-      return false;
-  }
-  return true;
 }
 
 enum class Element { kYear, kMonth, kDay, kHour24, kHour12, kMinute, kSecond,
