@@ -52,6 +52,10 @@ class SqliteDateConditions : public testing::DateConditionRunner {
     sqlite3_finalize(insert);
   }
 
+  void execute(const char* sql) {
+    EXPECT_EQ(sqlite3_exec(db_, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+  }
+
   std::vector<int> select(const testing::DateCondition& c,
                           bool rewritten) override {
     std::string sql = "select N from T where " + c.text + " order by N";
@@ -89,6 +93,22 @@ class SqliteDateConditions : public testing::DateConditionRunner {
 
   sqlite3* db_ = nullptr;
 };
+
+// A text in a date column makes the comparison as written fail (to_char
+// takes numbers only); the range leaves it out, whichever the operator.
+TEST(DateConditionPropertyTest, ATextInTheDateColumnIsNeverSelected) {
+  SqliteDateConditions runner;
+  runner.store({"2024-01-15 00:00:00.000"});
+  for (const char* op : {"=", "<", "<=", ">", ">="}) {
+    const char* value = *op == '=' ? "2024" : *op == '<' ? "9999" : "0001";
+    testing::DateCondition c{"to_char(D,'yyyy')" + std::string(op) + ":b0",
+                             std::string(value)};
+    EXPECT_EQ(runner.select(c, true), std::vector<int>{0}) << c.text;
+    runner.execute("update T set D='2024-01-15'");
+    EXPECT_EQ(runner.select(c, true), std::vector<int>{}) << c.text;
+    runner.execute("update T set D=julianday('2024-01-15')");
+  }
+}
 
 TEST(DateConditionPropertyTest, RangeRewriteSelectsWhatTheComparisonSelects) {
   SqliteDateConditions runner;

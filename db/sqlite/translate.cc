@@ -116,18 +116,17 @@ class Emitter {
 
   // "to_char(COL,'fmt') OP value" as a range of COL, bounds computed by the
   // dialect from the format, the operator and the value, which is emitted
-  // once so that its placeholders keep their numbers.
+  // once so that its placeholders keep their numbers. Both bounds, even
+  // where one is always open: a value in COL that is no number (a text
+  // sorts above every number) then falls outside, as no date is selected
+  // by anything but the comparison's own rows.
   size_t emitDateRange(const DateComparison& c) {
     const std::string column = emitted(c.columnBegin, c.columnEnd);
     const std::string arguments = "('" + std::string(c.format) + "','" +
                                   std::string(dateCompareText(c.op)) + "'," +
                                   emitted(c.valueBegin, c.valueEnd) + ")";
-    const bool lower = needsLowerBound(c.op), upper = needsUpperBound(c.op);
-    if (lower && upper) out += '(';
-    if (lower) out += column + ">=ravlen_date_from" + arguments;
-    if (lower && upper) out += " and ";
-    if (upper) out += column + "<ravlen_date_until" + arguments;
-    if (lower && upper) out += ')';
+    out += "(" + column + ">=ravlen_date_from" + arguments + " and " +
+           column + "<ravlen_date_until" + arguments + ")";
     return c.end - 1;
   }
 
