@@ -117,16 +117,20 @@ class Emitter {
   // "to_char(COL,'fmt') OP value" as a range of COL, bounds computed by the
   // dialect from the format, the operator and the value, which is emitted
   // once so that its placeholders keep their numbers. Both bounds, even
-  // where one is always open: a value in COL that is no number (a text
-  // sorts above every number) then falls outside, as no date is selected
-  // by anything but the comparison's own rows.
+  // where one is always open, so that a value in COL that is no number (a
+  // text sorts above every number) is never selected. An open bound is
+  // written on "+COL", which SQLite never takes as an index bound: taken,
+  // it could replace the other comparison's tight bound of a window
+  // ("COL>=a and COL<+Inf and COL>=-Inf and COL<b" read from a to the end).
   size_t emitDateRange(const DateComparison& c) {
     const std::string column = emitted(c.columnBegin, c.columnEnd);
     const std::string arguments = "('" + std::string(c.format) + "','" +
                                   std::string(dateCompareText(c.op)) + "'," +
                                   emitted(c.valueBegin, c.valueEnd) + ")";
-    out += "(" + column + ">=ravlen_date_from" + arguments + " and " +
-           column + "<ravlen_date_until" + arguments + ")";
+    out += "(" + std::string(needsLowerBound(c.op) ? "" : "+") + column +
+           ">=ravlen_date_from" + arguments + " and " +
+           std::string(needsUpperBound(c.op) ? "" : "+") + column +
+           "<ravlen_date_until" + arguments + ")";
     return c.end - 1;
   }
 

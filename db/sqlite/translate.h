@@ -17,8 +17,9 @@
 //  - a comparison of a formatted date column with a value
 //    ("to_char(BchVon,'yyyymmdd')>=:b0", see date_comparison.h) becomes a
 //    range of the column, "(BchVon>=ravlen_date_from('yyyymmdd','>=',?1)
-//    and BchVon<ravlen_date_until('yyyymmdd','>=',?1))", so that the plain
-//    index on the column serves it; the dialect computes the bounds
+//    and +BchVon<ravlen_date_until('yyyymmdd','>=',?1))", so that the plain
+//    index on the column serves it (a bound that is always open is written
+//    on +BchVon, which no index takes); the dialect computes the bounds
 //    (dialect.h). The value's placeholders keep their numbers and appear
 //    twice.
 // Texts in single quotes, quoted identifiers and comments pass unchanged.
