@@ -16,6 +16,14 @@
 namespace ravlen {
 namespace {
 
+// visited(X): holds, and counts the rows it is evaluated on. Written first
+// and given the indexed column D, it sees every index entry that a search
+// of T_D reads, before the conditions that the index does not take.
+void countVisit(sqlite3_context* ctx, int, sqlite3_value**) {
+  ++*static_cast<int*>(sqlite3_user_data(ctx));
+  sqlite3_result_int(ctx, 1);
+}
+
 // T(N, D) in an in-memory database with the dialect, D indexed as the
 // operational date columns are.
 class SqliteDateConditions : public testing::DateConditionRunner {
@@ -23,6 +31,10 @@ class SqliteDateConditions : public testing::DateConditionRunner {
   SqliteDateConditions() {
     EXPECT_EQ(sqlite3_open(":memory:", &db_), SQLITE_OK);
     EXPECT_EQ(registerDialect(db_), SQLITE_OK);
+    EXPECT_EQ(sqlite3_create_function_v2(db_, "visited", 1, SQLITE_UTF8,
+                                         &visited, countVisit, nullptr,
+                                         nullptr, nullptr),
+              SQLITE_OK);
     EXPECT_EQ(sqlite3_exec(db_,
                            "create table T(N INTEGER, D REAL);"
                            "create index T_D on T(D);",
@@ -92,6 +104,9 @@ class SqliteDateConditions : public testing::DateConditionRunner {
   }
 
   sqlite3* db_ = nullptr;
+
+ public:
+  int visited = 0;
 };
 
 // A text in a date column makes the comparison as written fail (to_char
@@ -108,6 +123,22 @@ TEST(DateConditionPropertyTest, ATextInTheDateColumnIsNeverSelected) {
     EXPECT_EQ(runner.select(c, true), std::vector<int>{}) << c.text;
     runner.execute("update T set D=julianday('2024-01-15')");
   }
+}
+
+// The day count's window: of its two comparisons' bounds the index must
+// take the two tight ones, or it reads on past the window.
+TEST(DateConditionPropertyTest, AWindowReadsOnlyItsOwnRows) {
+  SqliteDateConditions runner;
+  std::vector<std::string> days;
+  for (int day = 10; day <= 28; ++day)
+    days.push_back("2024-02-" + std::to_string(day) + " 12:00:00.000");
+  runner.store(days);
+  testing::DateCondition window{
+      "visited(D) and to_char(D,'yyyymmdd')>='20240215' and "
+      "to_char(D,'yyyymmdd')<='20240216'",
+      std::nullopt};
+  EXPECT_EQ(runner.select(window, true), (std::vector<int>{5, 6}));
+  EXPECT_EQ(runner.visited, 2);
 }
 
 TEST(DateConditionPropertyTest, RangeRewriteSelectsWhatTheComparisonSelects) {
