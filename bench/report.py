@@ -6,11 +6,13 @@ Usage: report.py WORK_DIR RESULTS_DIR REPEAT PERSONS...
 
 WORK_DIR/<N>/ holds per size: generate.txt and generate.log (the data
 generation) and per repetition i: run.stderr.i (the run's summary),
-run.time.i (/usr/bin/time -v of the run), floor.out.i (the sqlite3 shell's
-timer output of bench/floor.sql); WORK_DIR/environment.txt the machine and
-the date. Of the repetitions, a size keeps its fastest run (wall clock, with
-that run's stages), its least CPU time, its largest peak memory and its
-fastest floor.
+run.time.i (/usr/bin/time -v of the run), shell.run.stderr.i and
+shell.run.time.i (the same for the run on the database whose schema the
+sqlite3 shell loaded), floor.out.i (the sqlite3 shell's timer output of
+bench/floor.sql); WORK_DIR/environment.txt the machine and the date. Of the
+repetitions, a size keeps its fastest run (wall clock, with that run's
+stages), its least CPU time, its largest peak memory and its fastest floor;
+the same for the shell database's runs.
 """
 import os
 import re
@@ -29,10 +31,13 @@ FLOOR_STAGES = [("Zev899Bch", ["Buchungen"]),
                 ("Zev899Tgb", ["Tagessalden"]),
                 ("Zev899Zkb", []),  # inside the stage Tagessalden
                 ("Zev899Bst", ["Tag"])]
+# Stages shown for both databases: those that read by formatted dates.
+SHELL_STAGES = ["Tag", "Woche", "Monat"]
 # Stages whose read rows are the run's source rows.
 SOURCE_STAGES = ["Buchungen", "Personal", "Tagessalden", "Zeitkontobuchungen"]
 MEMORY_LIMIT_MIB = 64
 SCALING_LIMIT = 2.2  # for twice the persons
+SHELL_LIMIT = 1.10  # the shell database's run over the ravlen-db one
 
 
 def slug(name):
@@ -44,9 +49,9 @@ def read_lines(path):
         return [line.rstrip("\n") for line in f]
 
 
-def parse_run(work, i):
+def parse_run(work, i, name="run"):
     stages, total = [], None
-    for line in read_lines(os.path.join(work, "run.stderr.%d" % i)):
+    for line in read_lines(os.path.join(work, "%s.stderr.%d" % (name, i))):
         m = STAGE_RE.match(line)
         if m:
             stages.append({"name": m.group(1), "read": int(m.group(2)),
@@ -62,9 +67,9 @@ def parse_run(work, i):
     return stages, total
 
 
-def parse_time(work, i):
+def parse_time(work, i, name="run"):
     values = {}
-    for line in read_lines(os.path.join(work, "run.time.%d" % i)):
+    for line in read_lines(os.path.join(work, "%s.time.%d" % (name, i))):
         key, _, value = line.strip().rpartition(": ")
         values[key] = value
     clock = values["Elapsed (wall clock) time (h:mm:ss or m:ss)"]
@@ -105,22 +110,32 @@ def parse_generation(work):
     return seconds, rows
 
 
-def measure(work_dir, persons, repeat):
-    work = os.path.join(work_dir, str(persons))
-    runs = [(parse_time(work, i), parse_run(work, i))
+def fastest(work, repeat, name):
+    """The fastest run of the repetitions (wall clock) with its stages, the
+    least CPU time, the largest peak memory and the slowest wall clock."""
+    runs = [(parse_time(work, i, name), parse_run(work, i, name))
             for i in range(1, repeat + 1)]
-    floors = [parse_floor(work, i) for i in range(1, repeat + 1)]
     time, (stages, total) = min(runs, key=lambda r: r[0]["wall"])
     time = dict(time)
     time["cpu"] = min(r[0]["cpu"] for r in runs)
     time["rss_kib"] = max(r[0]["rss_kib"] for r in runs)
     time["wall_max"] = max(r[0]["wall"] for r in runs)
+    return time, stages, total
+
+
+def measure(work_dir, persons, repeat):
+    work = os.path.join(work_dir, str(persons))
+    floors = [parse_floor(work, i) for i in range(1, repeat + 1)]
+    time, stages, total = fastest(work, repeat, "run")
+    shell_time, shell_stages, _ = fastest(work, repeat, "shell.run")
     gen_s, gen_rows = parse_generation(work)
     size = {"persons": persons, "stages": stages, "total": total,
             "time": time, "floor": min(floors, key=lambda f: f["seconds"]),
             "generation_s": gen_s, "generated_rows": gen_rows}
     by_name = {s["name"]: s for s in stages}
     size["by_name"] = by_name
+    size["shell"] = {"time": shell_time,
+                     "by_name": {s["name"]: s for s in shell_stages}}
     size["source_rows"] = sum(by_name[n]["read"] for n in SOURCE_STAGES
                               if n in by_name)
     size["floor_rows"] = sum(t["rows"] for t in size["floor"]["tables"].values())
@@ -141,6 +156,23 @@ def fmt(value, digits=2):
 
 def fmt_rate(value):
     return "–" if value is None else "{:,.0f}".format(value).replace(",", " ")
+
+
+def stage_seconds(run, name):
+    s = run["by_name"].get(name)
+    return s["seconds"] if s else None
+
+
+def fmt_seconds(value):
+    return "" if value is None else "%.3f" % value
+
+
+def shell_met(size):
+    t, st = size["time"], size["shell"]["time"]
+    wall, cpu = st["wall"] / t["wall"], st["cpu"] / t["cpu"]
+    if max(wall, cpu) <= SHELL_LIMIT:
+        return "yes"
+    return "CPU only" if cpu <= SHELL_LIMIT else "no"
 
 
 def stage_ratio(size, table, stages):
@@ -180,6 +212,9 @@ def write_csv(path, sizes, pairs):
     for table, _ in FLOOR_STAGES:
         header += ["floor_" + table.lower() + "_rows",
                    "floor_" + table.lower() + "_s"]
+    header += ["shell_run_s", "shell_run_s_slowest", "shell_run_cpu_s",
+               "ratio_shell_run"] + ["shell_" + slug(n) + "_s"
+                                     for n in SHELL_STAGES]
     lines = [",".join(header)]
     for i, size in enumerate(sizes):
         t, fl = size["time"], size["floor"]
@@ -199,6 +234,11 @@ def write_csv(path, sizes, pairs):
             ft = fl["tables"].get(table)
             row += [ft["rows"] if ft else "",
                     "%.3f" % ft["seconds"] if ft else ""]
+        st = size["shell"]["time"]
+        row += ["%.3f" % st["wall"], "%.3f" % st["wall_max"],
+                "%.3f" % st["cpu"], "%.3f" % (st["wall"] / t["wall"])]
+        row += [fmt_seconds(stage_seconds(size["shell"], n))
+                for n in SHELL_STAGES]
         lines.append(",".join(str(v) for v in row))
     with open(path, "w", encoding="utf-8") as f:
         f.write("\n".join(lines) + "\n")
@@ -235,6 +275,30 @@ def write_markdown(path, sizes, pairs, environment):
     w("Source rows: the rows that the stages Buchungen, Personal, Tagessalden "
       "and Zeitkontobuchungen read from the operational tables; the floor "
       "copies the same rows.")
+    w("")
+    w("## Schema loaded by the sqlite3 shell alone")
+    w("")
+    w("| persons | run s (wall): ravlen-db | sqlite3 shell | slowest | "
+      "run s (CPU): ravlen-db | sqlite3 shell | shell/ravlen-db (wall) | "
+      "(CPU) |" + "".join(" %s s: ravlen-db | sqlite3 shell |" % n
+                          for n in SHELL_STAGES) + " within 10 % |")
+    w("|---:|---:|---:|---:|---:|---:|---:|---:|" +
+      "---:|---:|" * len(SHELL_STAGES) + "---|")
+    for size in sizes:
+        t, st = size["time"], size["shell"]["time"]
+        cells = [str(size["persons"]), "%.2f" % t["wall"], "%.2f" % st["wall"],
+                 "%.2f" % st["wall_max"], "%.2f" % t["cpu"], "%.2f" % st["cpu"],
+                 "%.2f" % (st["wall"] / t["wall"]),
+                 "%.2f" % (st["cpu"] / t["cpu"])]
+        for name in SHELL_STAGES:
+            cells += [fmt(stage_seconds(size, name), 3),
+                      fmt(stage_seconds(size["shell"], name), 3)]
+        w("| " + " | ".join(cells) + " | %s |" % shell_met(size))
+    w("")
+    w("The same demo data in a database whose schema `ravlen-db init` made and "
+      "in one whose schema the `sqlite3` shell loaded from the plain schema "
+      "files; the stages Tag, Woche and Monat read bookings and calendar by "
+      "formatted dates.")
     w("")
     w("## Stages: rows read per second")
     w("")
@@ -307,6 +371,13 @@ def write_markdown(path, sizes, pairs, environment):
                 p["to"], p["from"], SCALING_LIMIT, p["wall"], p["cpu"],
                 "met" if max(p["wall"], p["cpu"]) <= SCALING_LIMIT
                 else "missed"))
+    for size in sizes:
+        t, st = size["time"], size["shell"]["time"]
+        w("- %d persons, schema loaded by the sqlite3 shell within 10 %% of "
+          "ravlen-db's: wall %.2f, CPU %.2f: %s" % (
+              size["persons"], st["wall"] / t["wall"], st["cpu"] / t["cpu"],
+              {"yes": "met", "no": "missed"}.get(shell_met(size),
+                                                 "met in CPU only")))
     w("")
     if os.path.exists(os.path.join(os.path.dirname(path), "results.png")):
         w("![run time, rows per second and memory by size](results.png)")

@@ -5,67 +5,6 @@
 namespace ravlen {
 namespace {
 
-bool isWordChar(char c) {
-  return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' ||
-         c == '#';
-}
-
-// Length of the quoted run that starts at text[0] (== quote); a doubled
-// quote inside stays in the run. An unterminated run takes the rest.
-size_t quotedLength(std::string_view text, char quote) {
-  size_t i = 1;
-  while (i < text.size()) {
-    if (text[i] == quote) {
-      if (i + 1 < text.size() && text[i + 1] == quote) {
-        i += 2;
-        continue;
-      }
-      return i + 1;
-    }
-    ++i;
-  }
-  return text.size();
-}
-
-size_t commentLength(std::string_view text) {
-  if (text.substr(0, 2) == "--") {
-    size_t end = text.find('\n');
-    return end == std::string_view::npos ? text.size() : end;
-  }
-  size_t end = text.find("*/", 2);
-  return end == std::string_view::npos ? text.size() : end + 2;
-}
-
-size_t runLength(std::string_view text, bool (*pred)(char), size_t from) {
-  size_t i = from;
-  while (i < text.size() && pred(text[i])) ++i;
-  return i;
-}
-
-bool isSpaceChar(char c) {
-  return std::isspace(static_cast<unsigned char>(c)) != 0;
-}
-
-Token nextToken(std::string_view rest) {
-  char c = rest[0];
-  if (c == '\'') return {Tok::kString, rest.substr(0, quotedLength(rest, c))};
-  if (c == '"') return {Tok::kQuoted, rest.substr(0, quotedLength(rest, c))};
-  if (rest.substr(0, 2) == "--" || rest.substr(0, 2) == "/*")
-    return {Tok::kComment, rest.substr(0, commentLength(rest))};
-  if (isSpaceChar(c))
-    return {Tok::kSpace, rest.substr(0, runLength(rest, isSpaceChar, 0))};
-  if (c == ':' && rest.size() > 1 && isWordChar(rest[1]))
-    return {Tok::kPlaceholder, rest.substr(0, runLength(rest, isWordChar, 1))};
-  if (isWordChar(c))
-    return {Tok::kWord, rest.substr(0, runLength(rest, isWordChar, 0))};
-  static constexpr std::string_view kTwoChar[] = {"<=", ">=", "<>", "!=",
-                                                  "||"};
-  for (std::string_view op : kTwoChar) {
-    if (rest.substr(0, 2) == op) return {Tok::kPunct, rest.substr(0, 2)};
-  }
-  return {Tok::kPunct, rest.substr(0, 1)};
-}
-
 StatementKind kindOf(const std::vector<Token>& tokens) {
   size_t i = skipBlank(tokens, 0);
   if (i == tokens.size()) return StatementKind::kOther;
@@ -112,24 +51,6 @@ bool mentionsSysdate(const std::vector<Token>& tokens) {
 
 }  // namespace
 
-std::vector<Token> tokenize(std::string_view text) {
-  std::vector<Token> tokens;
-  while (!text.empty()) {
-    Token t = nextToken(text);
-    tokens.push_back(t);
-    text.remove_prefix(t.text.size());
-  }
-  return tokens;
-}
-
-bool isWord(const Token& t, std::string_view word) {
-  return t.type == Tok::kWord && equalsNoCase(t.text, word);
-}
-
-bool isPunct(const Token& t, std::string_view p) {
-  return t.type == Tok::kPunct && t.text == p;
-}
-
 bool isComparison(const Token& t) {
   static constexpr std::string_view kOps[] = {"=", "<", ">", "<=",
                                               ">=", "<>", "!="};
@@ -138,22 +59,6 @@ bool isComparison(const Token& t) {
     if (t.text == op) return true;
   }
   return false;
-}
-
-size_t skipBlank(const std::vector<Token>& tokens, size_t i) {
-  while (i < tokens.size() &&
-         (tokens[i].type == Tok::kSpace || tokens[i].type == Tok::kComment))
-    ++i;
-  return i;
-}
-
-size_t matchingParen(const std::vector<Token>& tokens, size_t open) {
-  int depth = 0;
-  for (size_t i = open; i < tokens.size(); ++i) {
-    if (isPunct(tokens[i], "(")) ++depth;
-    if (isPunct(tokens[i], ")") && --depth == 0) return i;
-  }
-  return tokens.size();
 }
 
 size_t findTopLevel(const std::vector<Token>& tokens, size_t begin, size_t end,
@@ -182,16 +87,6 @@ bool writesRows(StatementKind kind) {
          kind == StatementKind::kDelete;
 }
 
-bool equalsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
-
 std::string lowerAscii(std::string_view text) {
   std::string out(text);
   for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -207,7 +102,7 @@ bool isPlainIdentifier(std::string_view name) {
   if (name.empty() || name.size() > 128) return false;
   if (!std::isalpha(static_cast<unsigned char>(name[0]))) return false;
   for (char c : name) {
-    if (!isWordChar(c)) return false;
+    if (!isSqlWordChar(c)) return false;
   }
   return true;
 }

@@ -2,10 +2,7 @@
 // Oracle statement texts split into tokens and read for what the statement
 // layer needs to know, whatever database runs them.
 //
-//  - tokenize() splits a text into words, placeholders (":b0"), texts in
-//    single quotes, quoted identifiers, comments, blanks and punctuation;
-//    concatenating the tokens gives the text back unchanged, and an
-//    unterminated quote or comment takes the rest of the text;
+//  - tokenize() splits a text into its tokens (sql_tokens.h);
 //  - scanStatement() tells the statement's kind, removes the "into" list of
 //    a select-into (recording each output with or without its indicator),
 //    counts the input placeholders (an indicator directly after an input,
@@ -19,26 +16,20 @@
 #include <string_view>
 #include <vector>
 
+#include "db/sql_tokens.h"
+
 namespace ravlen {
 
-enum class Tok { kWord, kPlaceholder, kString, kQuoted, kComment, kSpace,
-                 kPunct };
+// The tokens are those of sql_tokens.h, under shorter names.
+using Tok = SqlTokenType;
+using Token = SqlToken;
 
-struct Token {
-  Tok type;
-  std::string_view text;
-};
+inline std::vector<Token> tokenize(std::string_view text) {
+  return tokenizeSql(text);
+}
 
-std::vector<Token> tokenize(std::string_view text);
-
-bool isWord(const Token& t, std::string_view word);  // any case
-bool isPunct(const Token& t, std::string_view p);
 // "=", "<", ">", "<=", ">=", "<>", "!="
 bool isComparison(const Token& t);
-// Index of the next token from i on that is not blank or comment.
-size_t skipBlank(const std::vector<Token>& tokens, size_t i);
-// Index of the ")" that closes the "(" at `open`, or tokens.size().
-size_t matchingParen(const std::vector<Token>& tokens, size_t open);
 // Index of the first word `word` at parenthesis depth 0 in [begin, end),
 // else `end`.
 size_t findTopLevel(const std::vector<Token>& tokens, size_t begin,
@@ -67,8 +58,6 @@ bool writesRows(StatementKind kind);
 // still be empty or not an identifier.
 bool parseSetSchema(std::string_view text, std::string* name);
 
-// Names compare case-insensitively (ASCII letters), as schema names do.
-bool equalsNoCase(std::string_view a, std::string_view b);
 // The text with its ASCII letters in lower case: the case that unquoted
 // names fold to on a PostgreSQL server.
 std::string lowerAscii(std::string_view text);

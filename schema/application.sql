@@ -3,8 +3,11 @@
 -- install time (the SCHEMA setting), so nothing here is qualified. Loads
 -- with the plain sqlite3 shell:
 --   sqlite3 DIR/KORV.db < schema/application.sql
--- The indexes on to_char(...) expressions live in application_dialect.sql,
--- because they need the database's Oracle-dialect functions.
+-- Together with kalderon.sql this is the whole schema: no index here needs
+-- the database's Oracle-dialect functions. The statements' comparisons of
+-- formatted dates (to_char(BchVon,'yyyymmdd')>=:b0, ...) are turned into
+-- ranges of the date column by the embedded database's translation, which
+-- the plain indexes serve.
 --
 -- Type conventions of the embedded database:
 --   VARCHAR2(n)  text (TEXT affinity), stored byte for byte;
@@ -165,7 +168,9 @@ CREATE TABLE Zev321Bch (
   BchErf VARCHAR2(50)
 );
 
--- The booking source cursor (openBchSource): BchVon between two days.
+-- The booking source cursor (openBchSource) and the booking count
+-- (openBchCount, its day texts as a range of BchVon): BchVon between two
+-- days.
 CREATE INDEX Zev321Bch_Von ON Zev321Bch (BchVon);
 
 -- Working-time models assigned to a person for single days.

@@ -1,8 +1,11 @@
 -- Tables of the system schema KalDeron (file KALDERON.db of the embedded
 -- database). Loads with the plain sqlite3 shell:
 --   sqlite3 DIR/KALDERON.db < schema/kalderon.sql
--- The indexes on to_char(...) expressions live in kalderon_dialect.sql,
--- because they need the database's Oracle-dialect functions.
+-- Together with application.sql this is the whole schema: no index here
+-- needs the database's Oracle-dialect functions. The statements' comparisons
+-- of formatted dates (to_char(BakDtm,'yyyymmdd')=:b4, ...) are turned into
+-- ranges of the date column by the embedded database's translation, which
+-- the primary key of Zev133Bak serves.
 --
 -- Type conventions of the embedded database:
 --   VARCHAR2(n)  text (TEXT affinity), stored byte for byte;
@@ -26,7 +29,8 @@ CREATE TABLE Zev133Bak (
   BakHjh INTEGER,
   BakWtg INTEGER,
   -- readToday, lookupBakWtg (BakDtm=<day>), readLastCalendarDay
-  -- (max(BakDtm)) and the +-7 day range of weekBounds.
+  -- (max(BakDtm)), the +-7 day range of weekBounds and the day, month and
+  -- year ranges of the bounds lookups.
   CONSTRAINT Zev133Bak_PK PRIMARY KEY (BakDtm)
 );
 

@@ -5,8 +5,8 @@
 // Contract:
 //  - "init DIR [SCHEMA]" creates DIR with KALDERON.db and <SCHEMA>.db
 //    (default KORV): every table and index of the schema files that the
-//    build embedded, the dialect indexes included; existing files are
-//    refused.
+//    build embedded, the same as loading them with the sqlite3 shell;
+//    existing files are refused.
 //  - "calendar DIR FROM TO" writes the base calendar's days FROM..TO
 //    (yyyymmdd), replacing days it already holds.
 //  - "demo DIR --persons N --from yyyymmdd --to yyyymmdd [--seed S]

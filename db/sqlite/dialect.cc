@@ -2,8 +2,10 @@
 
 #include <sqlite3.h>
 
+#include <cmath>
 #include <string>
 
+#include "db/date_text_range.h"
 #include "db/sqlite/oracle_dates.h"
 
 namespace ravlen {
@@ -34,11 +36,15 @@ bool dateArg(sqlite3_context* ctx, sqlite3_value* v, double* julian) {
   return true;
 }
 
+void dateResult(sqlite3_context* ctx, const DateResult& r) {
+  if (!r.ok) return sqlite3_result_error(ctx, r.error.c_str(), -1);
+  if (r.null) return sqlite3_result_null(ctx);
+  sqlite3_result_double(ctx, r.julian);
+}
+
 void toDate(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
-  DateResult r = oracleToDate(textArg(argv[0]), textArg(argv[1]));
-  if (!r.ok) return sqlite3_result_error(ctx, r.error.c_str(), -1);
-  sqlite3_result_double(ctx, r.julian);
+  dateResult(ctx, oracleToDate(textArg(argv[0]), textArg(argv[1])));
 }
 
 void toChar(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
@@ -55,15 +61,70 @@ void trunc(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
   double julian;
   if (!dateArg(ctx, argv[0], &julian)) return;
-  sqlite3_result_double(ctx, oracleTrunc(julian));
+  dateResult(ctx, oracleTrunc(julian));
 }
 
 void addMonths(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
   double julian;
   if (!dateArg(ctx, argv[0], &julian)) return;
-  sqlite3_result_double(
-      ctx, oracleAddMonths(julian, sqlite3_value_int64(argv[1])));
+  dateResult(ctx, oracleAddMonths(julian, sqlite3_value_int64(argv[1])));
+}
+
+// Every date, or none, whichever bounds a translation takes of the range.
+SecondRange everyOrNo(bool every) {
+  using Kind = SecondBound::Kind;
+  if (every) return {{Kind::kBelowAll}, {Kind::kAboveAll}};
+  return {{Kind::kAboveAll}, {Kind::kBelowAll}};
+}
+
+// The range of stored dates whose to_char(date, format) compares by `op`
+// with the value, as SQLite compares a text with a value of any type.
+bool rangeOf(sqlite3_context* ctx, sqlite3_value** argv, SecondRange* range) {
+  std::string_view format = textArg(argv[0]);
+  std::optional<DateCompare> op = dateCompareOf(textArg(argv[1]));
+  if (!op || !isOrderedDateFormat(format)) {
+    sqlite3_result_error(ctx, "ORA-01821: date format not recognized", -1);
+    return false;
+  }
+  switch (sqlite3_value_type(argv[2])) {
+    case SQLITE_TEXT:
+      *range = dateTextRange(format, *op, textArg(argv[2]));
+      return true;
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT:  // a number sorts before every text
+      *range = everyOrNo(*op == DateCompare::kGt || *op == DateCompare::kGe);
+      return true;
+    default:  // a blob sorts after every text
+      *range = everyOrNo(*op == DateCompare::kLt || *op == DateCompare::kLe);
+      return true;
+  }
+}
+
+void boundResult(sqlite3_context* ctx, const SecondBound& bound) {
+  switch (bound.kind) {
+    case SecondBound::Kind::kBelowAll:
+      return sqlite3_result_double(ctx, -HUGE_VAL);
+    case SecondBound::Kind::kAboveAll:
+      return sqlite3_result_double(ctx, HUGE_VAL);
+    case SecondBound::Kind::kAt:
+      return sqlite3_result_double(ctx, firstJulianOfSecond(bound.second));
+  }
+}
+
+// ravlen_date_from(format, op, value) and ravlen_date_until(...): the
+// bounds of the translation's range condition; NULL for a NULL value, so
+// that the condition is NULL as the comparison would be.
+void dateFrom(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  SecondRange range;
+  if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
+  if (rangeOf(ctx, argv, &range)) boundResult(ctx, range.from);
+}
+
+void dateUntil(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  SecondRange range;
+  if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
+  if (rangeOf(ctx, argv, &range)) boundResult(ctx, range.until);
 }
 
 void raise(sqlite3_context* ctx, int, sqlite3_value** argv) {
@@ -91,6 +152,8 @@ int registerDialect(sqlite3* db) {
       {"to_char", 2, toChar, kPure},
       {"trunc", 1, trunc, kPure},
       {"add_months", 2, addMonths, kPure},
+      {"ravlen_date_from", 3, dateFrom, kPure},
+      {"ravlen_date_until", 3, dateUntil, kPure},
       {"ravlen_raise", 1, raise, SQLITE_UTF8},
   };
   for (const Function& f : kFunctions) {

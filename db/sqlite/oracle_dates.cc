@@ -5,48 +5,29 @@
 #include <cstdio>
 #include <ctime>
 
+#include "db/sql_tokens.h"
+
 namespace ravlen {
 namespace {
 
 // Julian day number of 1970-01-01 00:00.
 constexpr double kUnixEpochJulian = 2440587.5;
+// Julian day number of 10000-01-02 00:00: no value from here on rounds into
+// a year of four digits.
+constexpr double kJulianLimit = 5373485.5;
 
-int64_t floorDiv(int64_t a, int64_t b) {
-  int64_t q = a / b;
-  return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
+constexpr const char* kYearRangeError =
+    "ORA-01841: (full) year must be between -4713 and +9999, and not be 0";
+
+// Whole seconds of a finite value, to the nearest second.
+int64_t roundedSecond(double julian) {
+  return std::llround((julian - kUnixEpochJulian) * 86400.0);
 }
 
-// Days since 1970-01-01 of a proleptic Gregorian date.
-int64_t daysFromCivil(int64_t y, int m, int d) {
-  y -= m <= 2;
-  int64_t era = floorDiv(y, 400);
-  int64_t yoe = y - era * 400;
-  int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
-
-void civilFromDays(int64_t z, CivilTime* t) {
-  z += 719468;
-  int64_t era = floorDiv(z, 146097);
-  int64_t doe = z - era * 146097;
-  int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  int64_t mp = (5 * doy + 2) / 153;
-  t->day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  t->month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  t->year = static_cast<int>(era * 400 + yoe + (t->month <= 2));
-}
-
-bool isLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
-      return false;
-  }
-  return true;
+std::string_view trimBlanks(std::string_view text) {
+  size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 enum class Element { kYear, kMonth, kDay, kHour24, kHour12, kMinute, kSecond,
@@ -88,8 +69,7 @@ int* fieldOf(CivilTime& t, Element e) {
 }
 
 std::string checkCivil(const CivilTime& t, bool hasYear) {
-  if (!hasYear || t.year == 0)
-    return "ORA-01841: (full) year must be between -4713 and +9999, and not be 0";
+  if (!hasYear || t.year == 0) return kYearRangeError;
   if (t.month < 1 || t.month > 12) return "ORA-01843: not a valid month";
   if (t.day < 1 || t.day > daysInMonth(t.year, t.month))
     return "ORA-01847: day of month must be between 1 and last day of month";
@@ -134,13 +114,6 @@ bool matchLiteral(std::string_view format, size_t* f, std::string_view text,
 
 }  // namespace
 
-int daysInMonth(int year, int month) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30,
-                                  31, 31, 30, 31, 30, 31};
-  if (month == 2 && isLeap(year)) return 29;
-  return kDays[month - 1];
-}
-
 double julianFromCivil(const CivilTime& t) {
   double days = static_cast<double>(daysFromCivil(t.year, t.month, t.day));
   double seconds = t.hour * 3600.0 + t.minute * 60.0 + t.second;
@@ -148,19 +121,36 @@ double julianFromCivil(const CivilTime& t) {
 }
 
 CivilTime civilFromJulian(double julian) {
-  int64_t seconds = std::llround((julian - kUnixEpochJulian) * 86400.0);
-  int64_t days = floorDiv(seconds, 86400);
-  int64_t secondOfDay = seconds - days * 86400;
-  CivilTime t;
-  civilFromDays(days, &t);
-  t.hour = static_cast<int>(secondOfDay / 3600);
-  t.minute = static_cast<int>(secondOfDay / 60 % 60);
-  t.second = static_cast<int>(secondOfDay % 60);
-  return t;
+  return civilFromSeconds(roundedSecond(julian));
+}
+
+bool secondOfJulian(double julian, int64_t* second) {
+  // The year is checked after rounding: the last instant of 9999 may round
+  // into the year 10000.
+  static const int64_t kYear10000 = secondsFromCivil({10000, 1, 1});
+  if (!std::isfinite(julian) || julian < 0 || julian >= kJulianLimit)
+    return false;
+  *second = roundedSecond(julian);
+  return *second < kYear10000;
+}
+
+double firstJulianOfSecond(int64_t second) {
+  // An estimate half a second before, then the exact edge in steps of one
+  // representable value: rounding is monotone, so the edge is unique.
+  double x = kUnixEpochJulian + (static_cast<double>(second) - 0.5) / 86400.0;
+  constexpr double kUp = HUGE_VAL;
+  while (roundedSecond(x) >= second) x = std::nextafter(x, -kUp);
+  while (roundedSecond(x) < second) x = std::nextafter(x, kUp);
+  return x;
 }
 
 DateResult oracleToDate(std::string_view text, std::string_view format) {
   DateResult result;
+  text = trimBlanks(text);
+  if (text.empty()) {
+    result.ok = result.null = true;
+    return result;
+  }
   CivilTime t;
   bool hasYear = false;
   size_t pos = 0, f = 0;
@@ -195,16 +185,12 @@ DateResult oracleToDate(std::string_view text, std::string_view format) {
 
 TextResult oracleToChar(double julian, std::string_view format) {
   TextResult result;
-  // The year is checked after rounding to the second: the last instant of
-  // 9999 may round into year 10000.
-  bool inRange = std::isfinite(julian) && julian >= 0 && julian < 5373485.5;
-  CivilTime t;
-  if (inRange) t = civilFromJulian(julian);
-  if (!inRange || t.year > 9999) {
-    result.error = "ORA-01841: (full) year must be between -4713 and +9999, "
-                   "and not be 0";
+  int64_t second;
+  if (!secondOfJulian(julian, &second)) {
+    result.error = kYearRangeError;
     return result;
   }
+  CivilTime t = civilFromSeconds(second);
   char digits[16];
   size_t f = 0;
   while (f < format.size()) {
@@ -231,19 +217,43 @@ TextResult oracleToChar(double julian, std::string_view format) {
   return result;
 }
 
-double oracleTrunc(double julian) { return std::floor(julian - 0.5) + 0.5; }
+DateResult oracleTrunc(double julian) {
+  DateResult result;
+  int64_t second;
+  if (!secondOfJulian(julian, &second)) {
+    result.error = kYearRangeError;
+    return result;
+  }
+  result.ok = true;
+  result.julian = kUnixEpochJulian + static_cast<double>(
+                                         floorDiv(second, kSecondsPerDay));
+  return result;
+}
 
-double oracleAddMonths(double julian, int64_t months) {
-  double midnight = oracleTrunc(julian);
-  double timeOfDay = julian - midnight;
-  CivilTime t = civilFromJulian(midnight);
+DateResult oracleAddMonths(double julian, int64_t months) {
+  // Beyond this many months no date of the range has a target in range.
+  constexpr int64_t kMonthsLimit = 12 * 15000;
+  DateResult result;
+  int64_t second;
+  if (!secondOfJulian(julian, &second) || months > kMonthsLimit ||
+      months < -kMonthsLimit) {
+    result.error = kYearRangeError;
+    return result;
+  }
+  CivilTime t = civilFromSeconds(second);
   int64_t index = static_cast<int64_t>(t.year) * 12 + (t.month - 1) + months;
   bool lastDay = t.day == daysInMonth(t.year, t.month);
   t.year = static_cast<int>(floorDiv(index, 12));
   t.month = static_cast<int>(index - floorDiv(index, 12) * 12) + 1;
   int last = daysInMonth(t.year, t.month);
   if (lastDay || t.day > last) t.day = last;
-  return julianFromCivil(t) + timeOfDay;
+  result.julian = julianFromCivil(t);
+  if (t.year > 9999 || result.julian < 0) {
+    result.error = kYearRangeError;
+    return result;
+  }
+  result.ok = true;
+  return result;
 }
 
 double julianNowLocal() {

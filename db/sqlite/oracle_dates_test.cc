@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 namespace ravlen {
@@ -25,9 +26,21 @@ double date(std::string_view yyyymmdd) {
   return r.julian;
 }
 
+double addMonths(double julian, int64_t months) {
+  DateResult r = oracleAddMonths(julian, months);
+  EXPECT_TRUE(r.ok) << r.error;
+  return r.julian;
+}
+
+double trunc(double julian) {
+  DateResult r = oracleTrunc(julian);
+  EXPECT_TRUE(r.ok) << r.error;
+  return r.julian;
+}
+
 // The date step of the calendar services: add_months(to_date(d)+days, months).
 std::string shift(std::string_view yyyymmdd, int months, int days) {
-  return ymd(oracleAddMonths(date(yyyymmdd) + days, months));
+  return ymd(addMonths(date(yyyymmdd) + days, months));
 }
 
 TEST(OracleDatesTest, JulianDayNumbersFollowSqliteConvention) {
@@ -60,24 +73,24 @@ TEST(OracleDatesTest, JulianDayNumbersFollowSqliteConvention) {
 }
 
 TEST(OracleDatesTest, AddMonthsKeepsLastDayAndCutsToMonthEnd) {
-  EXPECT_EQ(ymd(oracleAddMonths(date("20240131"), 1)), "20240229");
-  EXPECT_EQ(ymd(oracleAddMonths(date("20240229"), 12)), "20250228");
-  EXPECT_EQ(ymd(oracleAddMonths(date("20230228"), 12)), "20240229")
+  EXPECT_EQ(ymd(addMonths(date("20240131"), 1)), "20240229");
+  EXPECT_EQ(ymd(addMonths(date("20240229"), 12)), "20250228");
+  EXPECT_EQ(ymd(addMonths(date("20230228"), 12)), "20240229")
       << "the last day stays the last day";
-  EXPECT_EQ(ymd(oracleAddMonths(date("20240130"), 1)), "20240229");
-  EXPECT_EQ(ymd(oracleAddMonths(date("20240115"), 1)), "20240215");
-  EXPECT_EQ(ymd(oracleAddMonths(date("20240430"), 1)), "20240531");
-  EXPECT_EQ(ymd(oracleAddMonths(date("20240115"), 0)), "20240115");
-  EXPECT_EQ(ymd(oracleAddMonths(date("20240331"), -1)), "20240229");
-  EXPECT_EQ(ymd(oracleAddMonths(date("20240115"), -1)), "20231215");
-  EXPECT_EQ(ymd(oracleAddMonths(date("20240229"), -24)), "20220228");
-  EXPECT_EQ(ymd(oracleAddMonths(date("20241130"), 3)), "20250228");
-  EXPECT_EQ(ymd(oracleAddMonths(date("20240101"), -13)), "20221201");
+  EXPECT_EQ(ymd(addMonths(date("20240130"), 1)), "20240229");
+  EXPECT_EQ(ymd(addMonths(date("20240115"), 1)), "20240215");
+  EXPECT_EQ(ymd(addMonths(date("20240430"), 1)), "20240531");
+  EXPECT_EQ(ymd(addMonths(date("20240115"), 0)), "20240115");
+  EXPECT_EQ(ymd(addMonths(date("20240331"), -1)), "20240229");
+  EXPECT_EQ(ymd(addMonths(date("20240115"), -1)), "20231215");
+  EXPECT_EQ(ymd(addMonths(date("20240229"), -24)), "20220228");
+  EXPECT_EQ(ymd(addMonths(date("20241130"), 3)), "20250228");
+  EXPECT_EQ(ymd(addMonths(date("20240101"), -13)), "20221201");
 
   double withTime = at(2024, 1, 31, 13, 5, 9);
-  EXPECT_EQ(ymd(oracleAddMonths(withTime, 1), "yyyymmddhh24miss"),
+  EXPECT_EQ(ymd(addMonths(withTime, 1), "yyyymmddhh24miss"),
             "20240229130509");
-  EXPECT_EQ(ymd(oracleAddMonths(at(2024, 3, 1, 23, 59, 59), -13),
+  EXPECT_EQ(ymd(addMonths(at(2024, 3, 1, 23, 59, 59), -13),
                 "yyyymmddhh24miss"),
             "20230201235959");
 
@@ -141,8 +154,8 @@ TEST(OracleDatesTest, ToDateAcceptsOnlyWholeValidDates) {
       {"2024013a", "ORA-01830"},  {"20241301", "ORA-01843"},
       {"20240001", "ORA-01843"},  {"20240100", "ORA-01847"},
       {"00000101", "ORA-01841"},  {"20230229", "ORA-01847"},
-      {"202401011", "ORA-01830"}, {"20240101 ", "ORA-01830"},
-      {"2024-01-15", "ORA-01858"}, {"", "ORA-01858"},
+      {"202401011", "ORA-01830"}, {"20240101 1", "ORA-01830"},
+      {"2024-01-15", "ORA-01858"}, {"2024 0115", "ORA-01858"},
   };
   for (const Case& c : kCases) {
     r = oracleToDate(c.text, "yyyymmdd");
@@ -159,18 +172,49 @@ TEST(OracleDatesTest, ToDateAcceptsOnlyWholeValidDates) {
   EXPECT_FALSE(oracleToDate("2024x", "yyyy\"x y").ok);
 }
 
+TEST(OracleDatesTest, ToDateIgnoresOuterBlanksAndTakesNoTextAsNull) {
+  for (const char* text : {" 20240115", "20240115  ", "  20240115 "}) {
+    DateResult r = oracleToDate(text, "yyyymmdd");
+    ASSERT_TRUE(r.ok) << "'" << text << "': " << r.error;
+    EXPECT_FALSE(r.null);
+    EXPECT_EQ(ymd(r.julian), "20240115") << text;
+  }
+  for (const char* text : {"", "   "}) {
+    DateResult r = oracleToDate(text, "yyyymmdd");
+    EXPECT_TRUE(r.ok && r.null) << "'" << text << "': " << r.error;
+  }
+}
+
+// A stored value with milliseconds, as julianday() keeps them: every
+// function sees the second that to_char shows.
+TEST(OracleDatesTest, TruncAndAddMonthsTakeTheValueToTheSecondFirst) {
+  double late = at(2024, 1, 30, 23, 59, 59) + 0.7 / 86400;
+  EXPECT_EQ(ymd(late, "yyyymmddhh24miss"), "20240131000000");
+  EXPECT_EQ(trunc(late), at(2024, 1, 31));
+  EXPECT_EQ(ymd(addMonths(late, 1), "yyyymmddhh24miss"), "20240229000000");
+  double early = at(2024, 1, 30, 23, 59, 59) + 0.4 / 86400;
+  EXPECT_EQ(trunc(early), at(2024, 1, 30));
+  EXPECT_EQ(addMonths(early, 1), at(2024, 2, 29, 23, 59, 59));
+
+  EXPECT_FALSE(oracleTrunc(-1).ok);
+  EXPECT_FALSE(oracleTrunc(at(9999, 12, 31, 23, 59, 59) + 0.6 / 86400).ok);
+  EXPECT_FALSE(oracleAddMonths(at(9999, 12, 15), 1).ok);
+  EXPECT_FALSE(oracleAddMonths(at(2024, 1, 1), INT64_MAX).ok);
+  EXPECT_FALSE(oracleAddMonths(at(2024, 1, 1), INT64_MIN).ok);
+}
+
 TEST(OracleDatesTest, TruncDropsTheTimeOfDay) {
   double midnight = at(2024, 2, 29);
-  EXPECT_EQ(oracleTrunc(midnight), midnight);
-  EXPECT_EQ(oracleTrunc(at(2024, 2, 29, 0, 0, 1)), midnight);
-  EXPECT_EQ(oracleTrunc(at(2024, 2, 29, 12)), midnight);
-  EXPECT_EQ(oracleTrunc(at(2024, 2, 29, 23, 59, 59)), midnight);
-  EXPECT_EQ(oracleTrunc(at(2024, 3, 1)), at(2024, 3, 1));
-  EXPECT_EQ(oracleTrunc(at(1, 1, 1, 6)), at(1, 1, 1));
+  EXPECT_EQ(trunc(midnight), midnight);
+  EXPECT_EQ(trunc(at(2024, 2, 29, 0, 0, 1)), midnight);
+  EXPECT_EQ(trunc(at(2024, 2, 29, 12)), midnight);
+  EXPECT_EQ(trunc(at(2024, 2, 29, 23, 59, 59)), midnight);
+  EXPECT_EQ(trunc(at(2024, 3, 1)), at(2024, 3, 1));
+  EXPECT_EQ(trunc(at(1, 1, 1, 6)), at(1, 1, 1));
   double now = julianNowLocal();
   EXPECT_GT(now, at(2020, 1, 1));
-  EXPECT_LE(oracleTrunc(now), now);
-  EXPECT_GT(oracleTrunc(now) + 1, now);
+  EXPECT_LE(trunc(now), now);
+  EXPECT_GT(trunc(now) + 1, now);
 }
 
 }  // namespace

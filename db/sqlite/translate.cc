@@ -4,6 +4,8 @@
 #include <cctype>
 #include <string>
 
+#include "db/date_comparison.h"
+
 namespace ravlen {
 namespace {
 
@@ -13,7 +15,8 @@ class Emitter {
           int sysdateParameter)
       : tokens_(tokens),
         currentSchema_(currentSchema),
-        sysdateParameter_(sysdateParameter) {}
+        sysdateParameter_(sysdateParameter),
+        dateComparisons_(findDateComparisons(tokens)) {}
 
   void emit(size_t begin, size_t end) {
     for (size_t i = begin; i < end; ++i) i = emitOne(i, end);
@@ -26,6 +29,9 @@ class Emitter {
   // Emits the token at i (and what belongs to it); returns the last index
   // consumed.
   size_t emitOne(size_t i, size_t end) {
+    for (const DateComparison& c : dateComparisons_) {
+      if (c.begin == i && c.end <= end) return emitDateRange(c);
+    }
     const Token& t = tokens_[i];
     if (t.type == Tok::kPlaceholder) return emitPlaceholder(i, end);
     if (t.type == Tok::kWord) return emitWord(i, end);
@@ -61,6 +67,35 @@ class Emitter {
       out += t.text;
     }
     return i;
+  }
+
+  // The tokens [begin, end) as they are emitted, apart from `out`.
+  std::string emitted(size_t begin, size_t end) {
+    std::string saved = std::move(out);
+    out.clear();
+    emit(begin, end);
+    std::swap(saved, out);
+    return saved;
+  }
+
+  // "to_char(COL,'fmt') OP value" as a range of COL, bounds computed by the
+  // dialect from the format, the operator and the value, which is emitted
+  // once so that its placeholders keep their numbers. Both bounds, even
+  // where one is always open, so that a value in COL that is no number (a
+  // text sorts above every number) is never selected. An open bound is
+  // written on "+COL", which SQLite never takes as an index bound: taken,
+  // it could replace the other comparison's tight bound of a window
+  // ("COL>=a and COL<+Inf and COL>=-Inf and COL<b" read from a to the end).
+  size_t emitDateRange(const DateComparison& c) {
+    const std::string column = emitted(c.columnBegin, c.columnEnd);
+    const std::string arguments = "('" + std::string(c.format) + "','" +
+                                  std::string(dateCompareText(c.op)) + "'," +
+                                  emitted(c.valueBegin, c.valueEnd) + ")";
+    out += "(" + std::string(needsLowerBound(c.op) ? "" : "+") + column +
+           ">=ravlen_date_from" + arguments + " and " +
+           std::string(needsUpperBound(c.op) ? "" : "+") + column +
+           "<ravlen_date_until" + arguments + ")";
+    return c.end - 1;
   }
 
   // After a comparison operator: "(select X from ...)" in scalar position.
@@ -105,6 +140,7 @@ class Emitter {
   const std::vector<Token>& tokens_;
   std::string_view currentSchema_;
   int sysdateParameter_;
+  std::vector<DateComparison> dateComparisons_;
 };
 
 }  // namespace

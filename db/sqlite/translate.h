@@ -13,7 +13,15 @@
 //    qualifiers with characters SQLite does not take bare are quoted;
 //  - a scalar subquery after a comparison ("=(select X from ...)") is
 //    rewritten so that more than one row raises ORA-01427 instead of SQLite's
-//    silent first row.
+//    silent first row;
+//  - a comparison of a formatted date column with a value
+//    ("to_char(BchVon,'yyyymmdd')>=:b0", see date_comparison.h) becomes a
+//    range of the column, "(BchVon>=ravlen_date_from('yyyymmdd','>=',?1)
+//    and +BchVon<ravlen_date_until('yyyymmdd','>=',?1))", so that the plain
+//    index on the column serves it (a bound that is always open is written
+//    on +BchVon, which no index takes); the dialect computes the bounds
+//    (dialect.h). The value's placeholders keep their numbers and appear
+//    twice.
 // Texts in single quotes, quoted identifiers and comments pass unchanged.
 #ifndef RAVLEN_DB_SQLITE_TRANSLATE_H_
 #define RAVLEN_DB_SQLITE_TRANSLATE_H_

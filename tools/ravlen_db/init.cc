@@ -11,11 +11,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool endsWith(std::string_view text, std::string_view tail) {
-  return text.size() >= tail.size() &&
-         text.substr(text.size() - tail.size()) == tail;
-}
-
 std::string loadFile(SqliteFile& db, std::string_view fileName) {
   std::string error = db.exec("begin");
   if (error.empty()) error = db.exec(embeddedText(fileName));
@@ -46,12 +41,8 @@ std::string_view embeddedText(std::string_view fileName) {
 
 std::vector<SchemaLoad> schemaLoadPlan() {
   std::vector<SchemaLoad> plan;
-  for (bool dialect : {false, true}) {
-    for (const SchemaFile& file : kSchemaFiles) {
-      if (endsWith(file.name, "_dialect.sql") != dialect) continue;
-      plan.push_back({file.name, file.name.substr(0, 8) == "kalderon", dialect});
-    }
-  }
+  for (const SchemaFile& file : kSchemaFiles)
+    plan.push_back({file.name, file.name.substr(0, 8) == "kalderon"});
   return plan;
 }
 

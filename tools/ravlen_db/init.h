@@ -8,9 +8,8 @@
 //  - SCHEMA names the application schema: an unquoted identifier other than
 //    KalDeron, which the system tables own.
 //  - The files schema/kalderon*.sql load into KALDERON.db, every other
-//    schema file into <SCHEMA>.db; the plain files first, the *_dialect.sql
-//    files after them, on connections with the dialect functions
-//    registered, each file in one transaction.
+//    schema file into <SCHEMA>.db, each file in one transaction. They are
+//    the whole schema: plain SQL that the sqlite3 shell loads as well.
 //  - On a failure the files created so far are removed again.
 #ifndef RAVLEN_TOOLS_RAVLEN_DB_INIT_H_
 #define RAVLEN_TOOLS_RAVLEN_DB_INIT_H_
@@ -27,7 +26,6 @@ inline constexpr std::string_view kDefaultApplicationSchema = "KORV";
 struct SchemaLoad {
   std::string_view fileName;
   bool systemSchema = false;  // KALDERON.db, else the application schema
-  bool dialect = false;       // needs the embedded database's functions
 };
 
 // The text of an embedded schema file ("" when there is none).

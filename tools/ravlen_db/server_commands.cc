@@ -44,7 +44,7 @@ std::string schemaDdl(std::string_view schema, bool system) {
   std::string sql = "create schema " + std::string(schema) + "; set local search_path = " +
                     std::string(schema) + "; ";
   for (const SchemaLoad& load : schemaLoadPlan()) {
-    if (load.systemSchema == system && !load.dialect)
+    if (load.systemSchema == system)
       sql += postgresqlDdl(embeddedText(load.fileName)) + "\n";
   }
   return sql;

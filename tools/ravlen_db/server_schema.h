@@ -8,8 +8,6 @@
 //  - any other REAL becomes double precision; VARCHAR2(n) becomes
 //    varchar(n); INTEGER, keys, unique constraints, plain indexes and
 //    comments stay as they are.
-// The *_dialect.sql files (expression indexes over the embedded database's
-// own functions) have no counterpart on the server and are not used there.
 #ifndef RAVLEN_TOOLS_RAVLEN_DB_SERVER_SCHEMA_H_
 #define RAVLEN_TOOLS_RAVLEN_DB_SERVER_SCHEMA_H_
 

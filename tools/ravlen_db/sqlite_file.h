@@ -3,9 +3,10 @@
 //
 // Contract:
 //  - SqliteFile::open opens one file and registers the Oracle-dialect
-//    functions on the connection (registerDialect), because the expression
-//    indexes of the schema call them on every insert and delete; it creates
-//    the file only when asked to.
+//    functions on the connection (registerDialect): databases made by
+//    earlier versions of the tool may carry expression indexes that call
+//    them on every insert and delete. It creates the file only when asked
+//    to.
 //  - Every operation returns an error text, empty on success; nothing throws.
 //  - It is a ToolDb (tool_db.h): rows are written with one prepared insert
 //    per table, reused for every row; dates are stored as Julian day
