@@ -35,19 +35,21 @@ SqlStatus Session::notConnected() {
   return sqlstatus::kNotConnected;
 }
 
-void Session::record(SqlText text) {
-  if (recordedIds_.insert(text.id()).second) recorded_.push_back(text.view());
+void Session::record(SqlText text, HostVars in) {
+  if (!recording_ || !recordedIds_.insert(text.id()).second) return;
+  RecordedStatement r{text.view(), {}};
+  for (const HostVar& v : in) r.inputs.push_back(v.kind);
+  recorded_.push_back(std::move(r));
 }
 
 SqlStatus Session::observed(StatementOp op, SqlText text, SqlStatus status) {
-  if (recording_) record(text);
   if (status.failed() && observer_ != nullptr)
     observer_->failed(op, text.view(), text.id(), status, lastError());
   return status;
 }
 
 SqlStatus Session::execute(SqlText text, HostVars in, Expect expect) {
-  if (recording_) record(text);
+  record(text, in);
   SqlStatus status = backend_ ? backend_->execute(text, in) : notConnected();
   bool handled = expect == Expect::kUniqueKey &&
                  status.code() == sqlstatus::kUniqueKey.code();
@@ -59,12 +61,14 @@ SqlStatus Session::executeImmediate(std::string_view text) {
 }
 
 SqlStatus Session::selectInto(SqlText text, HostVars in, HostVars out) {
+  record(text, in);
   return observed(StatementOp::kSelectInto, text,
                   backend_ ? backend_->selectInto(text, in, out)
                            : notConnected());
 }
 
 SqlStatus Session::openCursor(SqlText text, HostVars in) {
+  record(text, in);
   SqlStatus status = backend_ ? backend_->openCursor(text, in) : notConnected();
   if (status.failed())
     failedOpens_.insert(text.id());

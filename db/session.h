@@ -56,17 +56,22 @@ class Session {
   void setObserver(StatementObserver* observer) { observer_ = observer; }
 
   // While on, the session notes the text of every statement it is given
-  // (all are constants), so that a test can check each of them, for example
-  // for its query plan. Off by default: it costs a lookup per statement.
+  // (all are constants) with the kinds of the inputs it first ran with, so
+  // that a test can check each of them, for example for its query plan.
+  // Off by default: it costs a lookup per statement.
+  struct RecordedStatement {
+    std::string_view text;
+    std::vector<HostKind> inputs;
+  };
   void recordStatements(bool on) { recording_ = on; }
-  const std::vector<std::string_view>& recordedStatements() const {
+  const std::vector<RecordedStatement>& recordedStatements() const {
     return recorded_;
   }
 
  private:
   SqlStatus notConnected();
   SqlStatus observed(StatementOp op, SqlText text, SqlStatus status);
-  void record(SqlText text);
+  void record(SqlText text, HostVars in);
 
   std::unique_ptr<Backend> backend_;
   std::string connectError_;
@@ -74,7 +79,7 @@ class Session {
   bool recording_ = false;
   std::set<const void*> recordedIds_;
   std::set<const void*> failedOpens_;  // cursors whose open failed
-  std::vector<std::string_view> recorded_;
+  std::vector<RecordedStatement> recorded_;
 };
 
 // The process's session.

@@ -6,13 +6,17 @@
 // placeholder numbering: when the text itself holds no parameter marker
 // ('?' for SQLite, '$' for PostgreSQL), the parameters in the result first
 // appear as 1..inputCount in text order (a rewritten date comparison names
-// its value's parameters twice), plus the sysdate parameter (inputCount+1)
-// wherever sysdate stood; both count the same inputs.
+// its value's parameters twice on SQLite; on the server the bounds that
+// the client computes from them stand in their place, numbered after
+// sysdate), plus the sysdate parameter (inputCount+1) wherever sysdate
+// stood; both count the same inputs.
+#include <algorithm>
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "db/postgresql/pg_translate.h"
 #include "db/sqlite/translate.h"
@@ -21,9 +25,12 @@
 namespace ravlen {
 namespace {
 
+// `unnamed`: inputs that the text need not name; `lastParameter`: the
+// highest parameter number allowed beyond inputs and sysdate.
 template <typename AnyTranslation>
 void checkParameters(std::string_view text, const AnyTranslation& tr,
-                     char marker) {
+                     char marker, const std::vector<int>& unnamed = {},
+                     int lastParameter = 0) {
   fuzzCheck(tr.sysdateParameter == 0 ||
                 tr.sysdateParameter == tr.inputCount + 1,
             "sysdate is the parameter after the inputs");
@@ -38,9 +45,19 @@ void checkParameters(std::string_view text, const AnyTranslation& tr,
     fuzzCheck(end > i + 1 && end - i - 1 <= 9, "a parameter has its number");
     int number = std::stoi(sql.substr(i + 1, end - i - 1));
     if (tr.sysdateParameter != 0 && number == tr.sysdateParameter) continue;
+    if (number > tr.inputCount + 1) {
+      fuzzCheck(number <= lastParameter, "a bound is a parameter of its own");
+      continue;
+    }
+    while (std::find(unnamed.begin(), unnamed.end(), nextInput - 1) !=
+           unnamed.end())
+      ++nextInput;
     fuzzCheck(number <= nextInput, "inputs are numbered in text order");
     if (number == nextInput) ++nextInput;
   }
+  while (std::find(unnamed.begin(), unnamed.end(), nextInput - 1) !=
+         unnamed.end())
+    ++nextInput;
   fuzzCheck(nextInput == tr.inputCount + 1, "every input has its parameter");
 }
 
@@ -64,7 +81,9 @@ void checkServerTranslation(std::string_view text) {
   fuzzCheck(tr.inputCount == embedded.inputCount &&
                 tr.outputIndicators == embedded.outputIndicators,
             "both backends bind the same host variables");
-  checkParameters(text, tr, '$');
+  std::vector<int> unnamed;
+  for (const PgDateBound& b : tr.dateBounds) unnamed.push_back(b.input);
+  checkParameters(text, tr, '$', unnamed, tr.parameterCount());
 }
 
 void checkSetSchema(std::string_view text) {

@@ -1,17 +1,25 @@
-// The embedded database's rewrite of formatted-date comparisons selects
-// exactly the rows that the comparisons as written select, for random
-// stored date-times (from SQLite's own julianday(), with milliseconds) and
-// random compared values (tests/support/date_condition_property.h).
+// Both backends' rewrites of formatted-date comparisons select exactly the
+// rows that the comparisons as written select, for random stored
+// date-times and random compared values
+// (tests/support/date_condition_property.h): the embedded database's on
+// values from SQLite's own julianday(), with milliseconds; the server's on
+// a timestamp(0) column, as the server rounds them on input, with the
+// bounds that the client computes.
 #include <gtest/gtest.h>
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "db/postgresql/pg_inputs.h"
+#include "db/postgresql/pg_translate.h"
 #include "db/sqlite/dialect.h"
 #include "db/sqlite/translate.h"
 #include "tests/support/date_condition_property.h"
+#include "tests/support/test_database.h"
+#include "tools/ravlen_db/server_db.h"
 
 namespace ravlen {
 namespace {
@@ -141,12 +149,86 @@ TEST(DateConditionPropertyTest, AWindowReadsOnlyItsOwnRows) {
   EXPECT_EQ(runner.visited, 2);
 }
 
+// T(N, D) on the test server, D timestamp(0) and indexed as the server's
+// operational date columns are. The conditions run as the backend runs
+// them: translated, and bound from a host variable (so an empty text is
+// NULL, as the program binds it).
+class ServerDateConditions : public testing::DateConditionRunner {
+ public:
+  explicit ServerDateConditions(const testing::TestServer& server)
+      : database_(server) {
+    error_ = database_.error();
+    if (error_.empty()) error_ = db_.open(database_.uri(), "ravlen");
+    if (error_.empty())
+      error_ = db_.exec("create table T(N integer, D timestamp(0)); "
+                        "create index T_D on T(D)");
+  }
+  const std::string& error() const { return error_; }
+
+  void store(const std::vector<std::string>& instants) override {
+    std::string rows;
+    for (size_t n = 0; n < instants.size(); ++n) {
+      rows += std::to_string(n) + "\t" +
+              (instants[n].empty() ? "\\N" : instants[n]) + "\n";
+    }
+    ASSERT_EQ(db_.exec("delete from T"), "");
+    ASSERT_EQ(db_.copyIn("T", "N, D", rows), "");
+  }
+
+  std::vector<int> select(const testing::DateCondition& c,
+                          bool rewritten) override {
+    PgTranslation tr = translateForPostgresql(
+        "select N from T where " + c.text + " order by N", rewritten);
+    if (rewritten) {
+      EXPECT_EQ(tr.sql.find("to_char"), std::string::npos) << tr.sql;
+    }
+    FixedText<64> value(c.value.value_or(""));
+    std::vector<HostVar> in;
+    if (tr.inputCount > 0) in.push_back(hostVar(value));
+    PgInputs inputs;
+    inputs.bind(std::span<const HostVar>(in), tr);
+    const PgParams& p = inputs.params();
+    PGresult* r = PQexecParams(db_.handle(), tr.sql.c_str(),
+                               static_cast<int>(p.values.size()),
+                               p.types.data(), p.values.data(), nullptr,
+                               nullptr, 0);
+    std::vector<int> rows;
+    EXPECT_EQ(PQresultStatus(r), PGRES_TUPLES_OK)
+        << tr.sql << ": " << PQresultErrorMessage(r);
+    for (int i = 0; i < PQntuples(r); ++i)
+      rows.push_back(std::stoi(PQgetvalue(r, i, 0)));
+    PQclear(r);
+    return rows;
+  }
+
+ private:
+  testing::ServerDatabase database_;
+  ServerDb db_;
+  std::string error_;
+};
+
 TEST(DateConditionPropertyTest, RangeRewriteSelectsWhatTheComparisonSelects) {
   SqliteDateConditions runner;
   for (uint32_t seed : {1u, 2u, 3u}) {
     SCOPED_TRACE(seed);
     std::vector<std::string> failures =
         testing::checkDateConditions(runner, seed, 300, 1500);
+    EXPECT_TRUE(failures.empty()) << failures.size() << " differ, first: "
+                                  << failures.front();
+  }
+}
+
+TEST(PostgresqlDateConditionPropertyTest,
+     RangeRewriteSelectsWhatTheComparisonSelects) {
+  testing::TestServer server;
+  std::string reason;
+  if (!testing::findTestServer(&server, &reason)) GTEST_SKIP() << reason;
+  ServerDateConditions runner(server);
+  ASSERT_EQ(runner.error(), "");
+  for (uint32_t seed : {1u, 2u}) {
+    SCOPED_TRACE(seed);
+    std::vector<std::string> failures =
+        testing::checkDateConditions(runner, seed, 300, 1000);
     EXPECT_TRUE(failures.empty()) << failures.size() << " differ, first: "
                                   << failures.front();
   }

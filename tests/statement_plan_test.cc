@@ -11,24 +11,32 @@
 // add-ons of the statistics writers and the clear-down of the periods that
 // begin before the window too). The test counts the statement constants in
 // the sources of sql/ and fails when one of them did not run.
+//
+// The same holds on a PostgreSQL server prepared by ravlen-db init: each
+// statement, translated as the server backend sends it, is planned as a
+// generic plan (good for any value) with sequential scans disabled, so
+// that a scan shows only where no index can serve the statement at all,
+// whatever the size of the data; a full scan of an index counts as a scan.
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <sqlite3.h>
 
 #include <chrono>
-#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
+#include "db/postgresql/pg_inputs.h"
+#include "db/postgresql/pg_translate.h"
 #include "db/session.h"
-#include "db/sqlhlp.h"
 #include "db/sqlite/dialect.h"
-#include "run/run_sequence.h"
-#include "sql/calendar.h"
 #include "tests/support/child_process.h"
 #include "tests/support/embedded_db.h"
+#include "tests/support/plan_fixture.h"
 #include "tests/support/query_plan.h"
+#include "tests/support/test_database.h"
 #include "tests/support/warehouse_fixture.h"
+#include "tools/ravlen_db/server_commands.h"
 
 namespace ravlen {
 namespace {
@@ -47,87 +55,27 @@ void loadWithShell(const std::string& dbFile, const std::string& schemaFile) {
   EXPECT_EQ(r.err, "");
 }
 
-// The statement constants of the sources of sql/: every definition of a
-// SqlText or a TgbStatement (the daily-balance writers' texts).
-size_t statementConstants() {
-  size_t count = 0;
-  for (const auto& entry :
-       fs::directory_iterator(fs::path(RAVLEN_SOURCE_DIR) / "sql")) {
-    std::string name = entry.path().filename().string();
-    if (entry.path().extension() != ".cc" || name.ends_with("_test.cc"))
-      continue;
-    std::ifstream in(entry.path());
-    for (std::string line; std::getline(in, line);) {
-      if (line.find("constexpr SqlText k") != std::string::npos ||
-          line.find("constexpr TgbStatement k") != std::string::npos)
-        ++count;
-    }
-  }
-  return count;
-}
-
 class StatementPlanTest : public ::testing::Test {
  protected:
   void SetUp() override {
     loadWithShell(sys(), "kalderon.sql");
     loadWithShell(app(), "application.sql");
     testing::fillCalendar(sys(), "20230101", "20251231");
-    execSql(sys(),
-            "insert into Zev800Dwh values ('GEW','20240101','20240331',1,0);"
-            "insert into Zev131Fcd values ('A',1,'Arbeit','AR');"
-            "insert into Zev102whl values (13102,1,1,'Kommen');");
-    // Two bookings of one person and function code in one week that differ
-    // in their booking function: their counts share the key of a week row
-    // and of an evaluation row, so the second is added to the first.
-    const std::string day = jd("20240115"), next = jd("20240116"),
-                      week = jd("20240115"), month = jd("20240201");
-    execSql(app(),
-            "insert into ZEV300PNR (PnrNum,PnrSpr) values ('1001',1);"
-            "insert into Zev310Bsv (BsvPnr,BsvGvo) values ('1001'," +
-                jd("20200101") + ");"
-            "insert into Zev321Bch (BchPnr,BchVon,BchUhr,BchFkt,BchFcd) "
-            "values ('1001'," + day + "," + day + ",1,'A'),('1001'," +
-                next + "," + next + ",2,'A');"
-            "insert into Zev320Tgb (TgbPnr,TgbZtr,TgbDtm) values "
-            "('1001',1," + day + "),('1001',2," + week + "),('1001',3," +
-                month + ");"
-            "insert into Zev331Zkb values ('1001',1," + day +
-                ",'K','T','R','GLZ',1,0,0,0,0),('1001',2," + week +
-                ",'K','T','R','GLZ',1,0,0,0,0),('1001',3," + month +
-                ",'K','T','R','GLZ',1,0,0,0,0);"
-            "insert into Zev327Tag (TagPnr,TagTag,TagTgb,TagHtv,TagHtn) "
-            "values ('1001'," + day + ",'A','A','A');");
+    execSql(sys(), testing::planSystemRows());
+    execSql(app(), testing::planApplicationRows(
+                       [](const std::string& day) { return jd(day); }));
   }
   void TearDown() override { session().disconnect(); }
 
   std::string sys() const { return dir_.file("KALDERON.db"); }
   std::string app() const { return dir_.file("KORV.db"); }
 
-  // Both runs over a window that begins inside a week and a month, and the
-  // start-up's calendar reads, with the session recording the statements.
-  void runEverything() {
-    ASSERT_EQ(sqlConnect("u", "p", "sqlite:" + dir_.path(), "KORV"), 0)
-        << session().lastError();
-    session().recordStatements(true);
-    DateText today, firstDay, lastDay, next;
-    readToday(today);
-    readFirstCalendarDay(firstDay);
-    readLastCalendarDay(lastDay);
-    shiftDate(DateText("20240101"), 0, 1, next);
-    std::FILE* sink = std::fopen("/dev/null", "w");
-    RunParameters params{DateText("20240110"), DateText("20240331"), {}, 0};
-    EXPECT_EQ(runTransfer(params, sink, sink), 0);
-    params.auswertungsname = "GEW";
-    EXPECT_EQ(runTransfer(params, sink, sink), 0);
-    std::fclose(sink);
-    session().recordStatements(false);
-  }
-
   testing::TempDir dir_;
 };
 
 TEST_F(StatementPlanTest, NoStatementOfARunScansATable) {
-  runEverything();
+  testing::runEveryStatement("sqlite:" + dir_.path());
+  if (HasFatalFailure()) return;
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(app().c_str(), &db), SQLITE_OK);
   ASSERT_EQ(registerDialect(db), SQLITE_OK);
@@ -139,8 +87,9 @@ TEST_F(StatementPlanTest, NoStatementOfARunScansATable) {
                          nullptr, nullptr, nullptr),
             SQLITE_OK);
   size_t planned = 0;
-  for (std::string_view statement : session().recordedStatements()) {
-    if (statement == "commit") continue;
+  for (const Session::RecordedStatement& recorded :
+       session().recordedStatements()) {
+    std::string_view statement = recorded.text;
     ++planned;
     SCOPED_TRACE(std::string(statement));
     for (const std::string& line :
@@ -150,7 +99,93 @@ TEST_F(StatementPlanTest, NoStatementOfARunScansATable) {
     }
   }
   sqlite3_close(db);
-  EXPECT_EQ(planned, statementConstants())
+  EXPECT_EQ(planned, testing::statementConstants())
+      << "a statement of sql/ did not run: give the fixture what it needs";
+}
+
+// The nodes of a server plan (EXPLAIN in JSON) that read a whole table or
+// index: a sequential scan, and an index scan without an index condition.
+void collectScans(const nlohmann::json& node, std::vector<std::string>* scans) {
+  const std::string type = node.value("Node Type", "");
+  bool indexScan = type == "Index Scan" || type == "Index Only Scan" ||
+                   type == "Bitmap Index Scan";
+  if (type == "Seq Scan" || (indexScan && !node.contains("Index Cond")))
+    scans->push_back(type + " " + node.value("Relation Name", "") + " " +
+                     node.value("Index Name", ""));
+  for (const nlohmann::json& child :
+       node.value("Plans", nlohmann::json::array()))
+    collectScans(child, scans);
+}
+
+std::string typeName(Oid type) {
+  switch (type) {
+    case kInt4Oid: return "int4";
+    case kFloat8Oid: return "float8";
+    case kTimestampOid: return "timestamp";
+  }
+  return "text";
+}
+
+// The scans of the generic plan of statement `s`, prepared as `name` with
+// the parameter types the backend gives it; "error: ..." when the server
+// cannot plan it.
+std::vector<std::string> serverScans(ServerDb& db, const std::string& name,
+                                     const Session::RecordedStatement& s) {
+  PgTranslation tr = translateForPostgresql(s.text);
+  std::string types, nulls;
+  for (int i = 0; i < tr.parameterCount(); ++i) {
+    size_t at = static_cast<size_t>(i);
+    types += (i ? "," : "(") +
+             typeName(at < s.inputs.size() ? parameterType(s.inputs[at])
+                                           : kTimestampOid);
+    nulls += (i ? "," : "(") + std::string("NULL");
+  }
+  if (!types.empty()) types += ")", nulls += ")";
+  std::vector<TextRow> rows;
+  std::string error =
+      db.exec("prepare " + name + types + " as " + tr.sql);
+  if (error.empty())
+    error = db.query("explain (format json) execute " + name + nulls, &rows);
+  if (!error.empty()) return {"error: " + error};
+  std::vector<std::string> scans;
+  for (const nlohmann::json& plan : nlohmann::json::parse(rows.at(0).at(0)))
+    collectScans(plan.at("Plan"), &scans);
+  return scans;
+}
+
+TEST(PostgresqlStatementPlanTest, NoStatementOfARunScansATable) {
+  testing::TestServer server;
+  std::string reason;
+  if (!testing::findTestServer(&server, &reason)) GTEST_SKIP() << reason;
+  testing::ServerDatabase database(server);
+  ASSERT_EQ(database.error(), "");
+  setenv("PGUSER", "ravlen", 1);  // for the tools' own connections
+  ASSERT_EQ(initServer(database.uri(), "KORV"), "");
+  int64_t days = 0;
+  ASSERT_EQ(calendarServer(database.uri(), testing::julianOf("20230101"),
+                           testing::julianOf("20251231"), &days),
+            "");
+  ServerDb sys, app;
+  ASSERT_EQ(openServerSchema(sys, database.uri(), ""), "");
+  ASSERT_EQ(openServerSchema(app, database.uri(), "KORV"), "");
+  ASSERT_EQ(sys.exec(testing::planSystemRows()), "");
+  ASSERT_EQ(app.exec(testing::planApplicationRows([](const std::string& d) {
+              return "timestamp '" + d + "'";
+            })),
+            "");
+  testing::runEveryStatement(database.uri());
+  session().disconnect();
+  if (HasFatalFailure()) return;
+  ASSERT_EQ(app.exec("set enable_seqscan = off; "
+                     "set plan_cache_mode = force_generic_plan"),
+            "");
+  size_t planned = 0;
+  for (const Session::RecordedStatement& s : session().recordedStatements()) {
+    SCOPED_TRACE(std::string(s.text));
+    EXPECT_EQ(serverScans(app, "p" + std::to_string(++planned), s),
+              std::vector<std::string>{});
+  }
+  EXPECT_EQ(planned, testing::statementConstants())
       << "a statement of sql/ did not run: give the fixture what it needs";
 }
 

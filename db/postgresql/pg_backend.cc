@@ -126,8 +126,7 @@ SqlStatus PgBackend::runPrepared(Prepared& p, HostVars in, bool fetchFirst,
                         std::to_string(in.size()) + " given, " +
                         std::to_string(tr.inputCount) + " placeholders)");
   }
-  bool withSysdate = tr.sysdateParameter > 0;
-  inputs_.bind(in, withSysdate);
+  inputs_.bind(in, tr);
   size_t prepareAt = SIZE_MAX, resultAt = 0;
   std::string fetch = "FETCH " + std::to_string(kFetchRows) + " FROM " + p.name;
   std::vector<PgResult> results;
@@ -135,8 +134,7 @@ SqlStatus PgBackend::runPrepared(Prepared& p, HostVars in, bool fetchFirst,
       [&](PgPipeline& pl) {
         if (p.serverOpen) pl.addQuery("CLOSE " + p.name);
         if (!p.onServer)
-          prepareAt = pl.addPrepare(p.name, tr.sql,
-                                    parameterTypes(in, withSysdate));
+          prepareAt = pl.addPrepare(p.name, tr.sql, parameterTypes(in, tr));
         resultAt = pl.addPrepared(p.name, inputs_.params());
         if (fetchFirst) resultAt = pl.addQuery(fetch);
       },

@@ -2,12 +2,11 @@
 
 #include <charconv>
 #include <ctime>
+#include <optional>
 
 namespace ravlen {
 
-namespace {
-
-Oid typeOf(HostKind kind) {
+Oid parameterType(HostKind kind) {
   switch (kind) {
     case HostKind::kText: return kTextOid;
     case HostKind::kInt: return kInt4Oid;
@@ -15,6 +14,8 @@ Oid typeOf(HostKind kind) {
   }
   return 0;
 }
+
+namespace {
 
 // Writes `value` terminated into `out`.
 template <typename T>
@@ -26,14 +27,14 @@ const char* decimal(T value, std::array<char, 32>& out) {
 
 }  // namespace
 
-std::vector<Oid> parameterTypes(HostVars in, bool withSysdate) {
+std::vector<Oid> parameterTypes(HostVars in, const PgTranslation& tr) {
   std::vector<Oid> types;
-  for (const HostVar& v : in) types.push_back(typeOf(v.kind));
-  if (withSysdate) types.push_back(kTimestampOid);
+  for (const HostVar& v : in) types.push_back(parameterType(v.kind));
+  types.resize(static_cast<size_t>(tr.parameterCount()), kTimestampOid);
   return types;
 }
 
-void PgInputs::bind(HostVars in, bool withSysdate) {
+void PgInputs::bind(HostVars in, const PgTranslation& tr) {
   params_.values.clear();
   params_.types.clear();
   numbers_.resize(in.size());
@@ -55,15 +56,38 @@ void PgInputs::bind(HostVars in, bool withSysdate) {
         break;
     }
     params_.values.push_back(value);
-    params_.types.push_back(typeOf(v.kind));
+    params_.types.push_back(parameterType(v.kind));
   }
-  if (!withSysdate) return;
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  std::strftime(now_.data(), now_.size(), "%Y-%m-%d %H:%M:%S", &local);
-  params_.values.push_back(now_.data());
-  params_.types.push_back(kTimestampOid);
+  if (tr.sysdateParameter > 0) {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    std::strftime(now_.data(), now_.size(), "%Y-%m-%d %H:%M:%S", &local);
+    params_.values.push_back(now_.data());
+    params_.types.push_back(kTimestampOid);
+  }
+  bindDateBounds(tr);
+}
+
+// Two timestamps per rewritten comparison, NULL for a NULL value. The texts
+// are made first, then pointed to: bounds_ must not move afterwards.
+void PgInputs::bindDateBounds(const PgTranslation& tr) {
+  bounds_.clear();
+  std::vector<bool> null;
+  for (const PgDateBound& b : tr.dateBounds) {
+    const char* text = params_.values[static_cast<size_t>(b.input)];
+    std::optional<std::string> value = comparedValue(
+        b, text ? std::optional<std::string_view>(text) : std::nullopt);
+    null.push_back(!value);
+    SecondRange range;
+    if (value) range = dateTextRange(b.format, b.op, *value);
+    bounds_.push_back(timestampText(range.from));
+    bounds_.push_back(timestampText(range.until));
+  }
+  for (size_t i = 0; i < bounds_.size(); ++i) {
+    params_.values.push_back(null[i / 2] ? nullptr : bounds_[i].c_str());
+    params_.types.push_back(kTimestampOid);
+  }
 }
 
 }  // namespace ravlen

@@ -16,12 +16,18 @@
 //    "M" and the month);
 //  - a word with "#", which PostgreSQL takes only quoted, is quoted in
 //    lower case, the case that unquoted names fold to.
+//  - a comparison of a formatted date column with a value
+//    ("to_char(BchVon,'yyyymmdd')>=:b0", see date_comparison.h) becomes a
+//    range of the column, "(BchVon>=$m and BchVon<$n)", so that the plain
+//    index on the column serves it: $m and $n are parameters after the
+//    inputs and sysdate that the client computes from the value at each
+//    execution (pg_date_bounds.h); a constant text gets timestamp literals
+//    instead. The value's own placeholders keep their numbers, bound but no
+//    longer named in the text. A value that the client does not evaluate
+//    stays as written: still the right rows, only without the index.
 // Texts in single quotes, quoted identifiers and comments pass unchanged.
 // Scalar subqueries need nothing: the server itself fails one that yields
 // several rows.
-//
-// Every token goes through PgEmitter::emitOne, the one place where a
-// recognised comparison would be replaced by other text.
 #ifndef RAVLEN_DB_POSTGRESQL_PG_TRANSLATE_H_
 #define RAVLEN_DB_POSTGRESQL_PG_TRANSLATE_H_
 
@@ -29,6 +35,7 @@
 #include <string_view>
 #include <vector>
 
+#include "db/postgresql/pg_date_bounds.h"
 #include "db/statement_scan.h"
 
 namespace ravlen {
@@ -41,9 +48,19 @@ struct PgTranslation {
   bool selectInto = false;
   // One entry per select-into output: true when it has an indicator.
   std::vector<bool> outputIndicators;
+  // The range conditions whose bounds the client binds, in text order.
+  std::vector<PgDateBound> dateBounds;
+  // All parameters: inputs, sysdate and the bounds.
+  int parameterCount() const {
+    return inputCount + (sysdateParameter > 0 ? 1 : 0) +
+           2 * static_cast<int>(dateBounds.size());
+  }
 };
 
-PgTranslation translateForPostgresql(std::string_view text);
+// `rewriteDates` false leaves the formatted-date comparisons as written
+// (for tests that compare both forms).
+PgTranslation translateForPostgresql(std::string_view text,
+                                     bool rewriteDates = true);
 
 }  // namespace ravlen
 
