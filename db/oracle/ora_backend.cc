@@ -1,7 +1,5 @@
 #include "db/oracle/ora_backend.h"
 
-#include <cctype>
-
 #include "db/oracle/oci_library.h"
 #include "db/oracle/ora_status.h"
 #include "db/sqlhlp.h"
@@ -9,16 +7,6 @@
 namespace ravlen {
 
 using namespace oci;
-
-namespace {
-
-std::string upperAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return out;
-}
-
-}  // namespace
 
 std::unique_ptr<Backend> openOracleBackend(std::string_view service,
                                            std::string_view login,

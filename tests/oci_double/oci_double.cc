@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <limits>
 #include <map>
 #include <optional>
@@ -64,7 +63,6 @@ struct State {
   std::set<const void*> live;
   int openCursors = 0;
   bool pendingWork = false;
-  bool scriptRead = false;
 };
 
 State& state() {
@@ -96,26 +94,6 @@ const Answer* answerFor(const std::string& text) {
     if (text.find(a->match) != std::string::npos) return &*a;
   }
   return nullptr;
-}
-
-void readScript() {
-  const char* file = std::getenv("RAVLEN_OCI_DOUBLE_SCRIPT");
-  if (state().scriptRead || file == nullptr) return;
-  state().scriptRead = true;
-  std::ifstream in(file);
-  std::string line;
-  while (std::getline(in, line)) {
-    std::vector<std::string> f;
-    for (size_t at = 0;; ) {
-      size_t tab = line.find('\t', at);
-      f.push_back(line.substr(at, tab - at));
-      if (tab == std::string::npos) break;
-      at = tab + 1;
-    }
-    if (f[0] == "service" && f.size() == 2) ociDoubleAddService(f[1].c_str());
-    if (f[0] == "error" && f.size() == 4)
-      ociDoubleError(f[1].c_str(), std::atoi(f[2].c_str()), f[3].c_str());
-  }
 }
 
 bool isQuery(const std::string& sql) {
@@ -288,7 +266,6 @@ int ociDoubleOpenCursors() { return state().openCursors; }
 sword OCIEnvNlsCreate(OCIEnv** envhpp, ub4 mode, void*, void* (*)(void*, size_t),
                       void* (*)(void*, void*, size_t), void (*)(void*, void*),
                       size_t, void**, ub2 charset, ub2 ncharset) {
-  readScript();
   *envhpp = reinterpret_cast<OCIEnv*>(track(new char('E')));
   log("OCIEnvNlsCreate mode=" + std::to_string(mode) + " charset=" +
       std::to_string(charset) + "/" + std::to_string(ncharset));

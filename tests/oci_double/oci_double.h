@@ -24,9 +24,6 @@
 //    are not null into its binds (the out values of a PL/SQL block);
 //  - the logoff of a session with work since the last commit or rollback
 //    logs "implicit commit", as the real client commits it.
-// The script can also come from the file named by RAVLEN_OCI_DOUBLE_SCRIPT
-// (read at the first environment created), for a program started by a
-// test: lines "service<TAB>NAME" and "error<TAB>MATCH<TAB>CODE<TAB>TEXT".
 #ifndef RAVLEN_TESTS_OCI_DOUBLE_OCI_DOUBLE_H_
 #define RAVLEN_TESTS_OCI_DOUBLE_OCI_DOUBLE_H_
 
