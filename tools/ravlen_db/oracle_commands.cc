@@ -14,9 +14,11 @@ namespace ravlen {
 
 namespace {
 
+}  // namespace
+
 // Every system table gets a public synonym: unqualified names of the
 // application's statements find it, as public synonyms do in production.
-std::string publicSynonyms(OracleDb& db, const std::string& ddl) {
+std::string createPublicSynonyms(OracleDb& db, const std::string& ddl) {
   static const std::regex kTable("CREATE\\s+TABLE\\s+(\\w+)", std::regex::icase);
   for (std::sregex_iterator it(ddl.begin(), ddl.end(), kTable), end; it != end; ++it) {
     std::string table = (*it)[1];
@@ -26,6 +28,8 @@ std::string publicSynonyms(OracleDb& db, const std::string& ddl) {
   }
   return "";
 }
+
+namespace {
 
 std::string createUser(OracleDb& db, const std::string& name,
                        std::vector<std::string>* made) {
@@ -40,7 +44,7 @@ std::string createTables(OracleDb& db, const std::string& application) {
     std::string owner = load.systemSchema ? std::string(kSystemSchema) : application;
     std::string ddl = oracleDdl(embeddedText(load.fileName));
     std::string error = db.exec("alter session set current_schema=" + owner + ";" + ddl);
-    if (error.empty() && load.systemSchema) error = publicSynonyms(db, ddl);
+    if (error.empty() && load.systemSchema) error = createPublicSynonyms(db, ddl);
     if (!error.empty()) return std::string(load.fileName) + ": " + error;
   }
   return "";

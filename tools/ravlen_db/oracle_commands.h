@@ -43,6 +43,10 @@ bool isOracleTarget(std::string_view dir);
 std::string openOracleSchema(OracleDb& db, std::string_view target,
                              std::string_view schema);
 
+// A public synonym for every table that `ddl` creates, naming the table
+// of the system schema.
+std::string createPublicSynonyms(OracleDb& db, const std::string& ddl);
+
 std::string initOracle(const std::string& target, std::string_view schema);
 std::string calendarOracle(const std::string& target, double from, double to,
                            int64_t* rows);
