@@ -48,7 +48,7 @@ OraBackend::Prepared* OraBackend::prepared(SqlText text, SqlStatus* status) {
   auto p = std::make_unique<Prepared>();
   p->text = oracleStatement(text.view());
   *status = session_->prepare(p->text.sql, &p->stmt);
-  if (status->ok() && p->text.kind == StatementKind::kQuery)
+  if (status->ok() && p->text.scan.kind == StatementKind::kQuery)
     *status = session_->setAttribute(p->stmt, OCI_ATTR_PREFETCH_ROWS,
                                      kPrefetchRows);
   if (!status->ok()) {
@@ -59,11 +59,11 @@ OraBackend::Prepared* OraBackend::prepared(SqlText text, SqlStatus* status) {
 }
 
 SqlStatus OraBackend::bindInputs(Prepared& p, HostVars in) {
-  if (static_cast<int>(in.size()) != p.text.inputCount) {
+  if (static_cast<int>(in.size()) != p.text.scan.inputCount) {
     return session_->fail(SqlStatus(-1008),
                           "ORA-01008: not all variables bound (" +
                               std::to_string(in.size()) + " given, " +
-                              std::to_string(p.text.inputCount) +
+                              std::to_string(p.text.scan.inputCount) +
                               " placeholders)");
   }
   p.inputs.clear();
@@ -95,7 +95,7 @@ SqlStatus OraBackend::execute(SqlText text, HostVars in) {
   if (p == nullptr) return status;
   status = bindInputs(*p, in);
   if (status.ok()) status = session_->execute(p->stmt, 1, OCI_DEFAULT);
-  if (status.ok() && writesRows(p->text.kind) &&
+  if (status.ok() && writesRows(p->text.scan.kind) &&
       session_->attribute(p->stmt, OCI_ATTR_ROW_COUNT) == 0)
     return sqlstatus::kNoData;
   return status;
@@ -110,7 +110,7 @@ SqlStatus OraBackend::selectInto(SqlText text, HostVars in, HostVars out) {
   if (status.ok()) status = session_->execute(p->stmt, 1, OCI_EXACT_FETCH);
   if (!status.ok()) return status;
   p->columns = session_->attribute(p->stmt, OCI_ATTR_PARAM_COUNT);
-  return store(*p, out, &p->text.outputIndicators);
+  return store(*p, out, &p->text.scan.outputIndicators);
 }
 
 SqlStatus OraBackend::openCursor(SqlText text, HostVars in) {

@@ -3,17 +3,14 @@
 namespace ravlen {
 
 OraStatementText oracleStatement(std::string_view text) {
-  ScannedStatement scanned = scanStatement(text);
   OraStatementText out;
-  out.kind = scanned.kind;
-  out.inputCount = scanned.inputCount;
-  out.selectInto = scanned.selectInto;
-  out.outputIndicators = std::move(scanned.outputIndicators);
-  const std::vector<Token>& tokens = scanned.tokens;
+  out.scan = scanStatement(text);
+  const std::vector<Token>& tokens = out.scan.tokens;
   for (size_t i = 0; i < tokens.size(); ++i) {
     out.sql.append(tokens[i].text);
     if (tokens[i].type == Tok::kPlaceholder) i = inputPlaceholderEnd(tokens, i);
   }
+  out.scan.tokens.clear();  // they point into `text`
   return out;
 }
 

@@ -22,10 +22,7 @@ namespace ravlen {
 
 struct OraStatementText {
   std::string sql;
-  StatementKind kind = StatementKind::kOther;
-  int inputCount = 0;
-  bool selectInto = false;
-  std::vector<bool> outputIndicators;  // per select-into output
+  ScannedStatement scan;  // what the front end read, without its tokens
 };
 
 OraStatementText oracleStatement(std::string_view text);
