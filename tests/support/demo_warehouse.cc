@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 
@@ -22,13 +23,17 @@ bool isTimestampColumn(const std::string& name) {
   return name.size() == 6 && lowerAscii(name).substr(3) == "dat";
 }
 
-// Numbers in one form: what reads whole as a number prints shortest.
+// Numbers in one form: what reads whole as a number prints shortest, to 12
+// significant digits (Oracle's NUMBER sums in decimal, the other databases
+// in binary floating point; they part beyond that).
 std::string canonical(const std::string& value) {
   double number = 0;
   auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), number);
   if (ec != std::errc() || end != value.data() + value.size() || value.empty())
     return value;
-  char text[32];
+  char rounded[32], text[32];
+  std::snprintf(rounded, sizeof rounded, "%.12g", number);
+  number = std::strtod(rounded, nullptr);
   return std::string(text, std::to_chars(text, text + sizeof text, number).ptr);
 }
 

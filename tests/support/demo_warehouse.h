@@ -12,7 +12,8 @@
 //
 // warehouse() reads every warehouse table and Zev800Dwh: per table its
 // rows, sorted, each as its values joined by "|" (NULL as "", numbers in
-// one form, as "12" or "1.5"), without the write timestamps (*Dat) and
+// one form to 12 significant digits, as "12" or "1.5"), without the write
+// timestamps (*Dat) and
 // without the columns named in `skip` (any case).
 #ifndef RAVLEN_TESTS_SUPPORT_DEMO_WAREHOUSE_H_
 #define RAVLEN_TESTS_SUPPORT_DEMO_WAREHOUSE_H_
