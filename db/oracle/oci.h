@@ -59,14 +59,11 @@ inline constexpr ub4 OCI_HTYPE_SVCCTX = 3;
 inline constexpr ub4 OCI_HTYPE_STMT = 4;
 inline constexpr ub4 OCI_DTYPE_PARAM = 53;
 
-// Attributes: of a statement handle, of a select-list parameter, of a
-// service context.
-inline constexpr ub4 OCI_ATTR_DATA_SIZE = 1;
+// Attributes of a statement handle and of a select-list parameter.
 inline constexpr ub4 OCI_ATTR_NAME = 4;
 inline constexpr ub4 OCI_ATTR_ROW_COUNT = 9;
 inline constexpr ub4 OCI_ATTR_PREFETCH_ROWS = 11;
 inline constexpr ub4 OCI_ATTR_PARAM_COUNT = 18;
-inline constexpr ub4 OCI_ATTR_STMTCACHESIZE = 176;
 
 // External data types ("Data Types", table of external data type codes).
 inline constexpr ub2 SQLT_CHR = 1;  // VARCHAR2: bytes with a length

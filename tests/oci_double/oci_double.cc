@@ -53,7 +53,6 @@ struct Statement {
 
 struct Param {
   std::string name;
-  ub2 size = 4000;
 };
 
 struct State {
@@ -339,13 +338,10 @@ sword OCIAttrGet(const void* trgthndlp, ub4 trghndltyp, void* attributep, ub4* s
   if (!state().live.count(trgthndlp)) return OCI_INVALID_HANDLE;
   if (trghndltyp == OCI_DTYPE_PARAM) {
     auto* p = static_cast<const Param*>(trgthndlp);
-    if (attrtype == OCI_ATTR_NAME) {
-      *static_cast<const OraText**>(attributep) =
-          reinterpret_cast<const OraText*>(p->name.data());
-      *sizep = static_cast<ub4>(p->name.size());
-    } else {
-      *static_cast<ub2*>(attributep) = p->size;
-    }
+    if (attrtype != OCI_ATTR_NAME) return OCI_ERROR;
+    *static_cast<const OraText**>(attributep) =
+        reinterpret_cast<const OraText*>(p->name.data());
+    *sizep = static_cast<ub4>(p->name.size());
     return OCI_SUCCESS;
   }
   auto* st = static_cast<const Statement*>(trgthndlp);
