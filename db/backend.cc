@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "db/oracle/ora_backend.h"
 #include "db/postgresql/pg_backend.h"
 #include "db/postgresql/pg_connect.h"
 #include "db/sqlite/sqlite_backend.h"
@@ -47,12 +48,12 @@ std::unique_ptr<Backend> openBackend(std::string_view connectText,
     return PgBackend::open(parts.service, parts.login, parts.password, status,
                            message, lockWait);
   }
+  // --- Oracle: every other service, through the client library ---------
   if (!parts.service.starts_with(kEmbeddedPrefix)) {
-    *status = sqlstatus::kNoService;
-    *message = "ORA-12154: TNS:could not resolve the connect identifier "
-               "specified (this build knows sqlite:DIR and postgresql://...)";
-    return nullptr;
+    return openOracleBackend(parts.service, parts.login, parts.password,
+                             status, message, lockWait);
   }
+  // --- end Oracle ------------------------------------------------------
   std::string dir(parts.service.substr(kEmbeddedPrefix.size()));
   return SqliteBackend::open(dir, status, message, lockWait);
 }

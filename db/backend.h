@@ -1,8 +1,8 @@
 // Backend: one database client behind the statement layer.
 //
 // The embedded SQLite database is the default backend; a PostgreSQL server
-// is the other (db/postgresql/); an Oracle client can be added as a third
-// implementation without touching a statement function.
+// (db/postgresql/) and an Oracle database through the client library
+// loaded at run time (db/oracle/) are the others.
 // A backend object is one open session. It reports every outcome as a
 // SqlStatus and keeps the database's message text of the last failure.
 //
@@ -54,8 +54,9 @@ class Backend {
 // Opens a session for an Oracle-form connect text "user/password@service".
 // The service "sqlite:DIR" selects the embedded database, a service
 // "postgresql://..." or "postgres://..." a PostgreSQL server (the user and
-// password given to it as such); any other service needs a client this
-// build does not have and fails with -12154. On failure the result is
+// password given to it as such); any other service is an Oracle net
+// service name or easy-connect text, reached through the Oracle client
+// library (a missing library fails with -1019). On failure the result is
 // null, *status holds the reason and *message its text, which never holds
 // the password. `lockWait` bounds the wait for another session that holds
 // the database (the embedded directory) or the schema (a server).

@@ -93,6 +93,12 @@ std::string lowerAscii(std::string_view text) {
   return out;
 }
 
+std::string upperAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return out;
+}
+
 size_t inputPlaceholderEnd(const std::vector<Token>& tokens, size_t i) {
   bool indicator = i + 1 < tokens.size() && tokens[i + 1].type == Tok::kPlaceholder;
   return indicator ? i + 1 : i;

@@ -61,6 +61,8 @@ bool parseSetSchema(std::string_view text, std::string* name);
 // The text with its ASCII letters in lower case: the case that unquoted
 // names fold to on a PostgreSQL server.
 std::string lowerAscii(std::string_view text);
+// In upper case: the case that unquoted names fold to on an Oracle server.
+std::string upperAscii(std::string_view text);
 
 // The index of the last token of the input placeholder at `i`: its
 // indicator when one follows directly (":b0:b1"), else `i`.

@@ -19,6 +19,7 @@
 #include "settings/settings_writer.h"
 #include "sql/calendar.h"
 #include "tests/support/embedded_db.h"
+#include "tests/support/oci_test_double.h"
 
 namespace ravlen {
 namespace {
@@ -278,6 +279,9 @@ TEST_F(StartUpTest, FailedStartsSayWhy) {
   }
   std::string plainFile = dir_.file("plain");
   std::ofstream(plainFile) << "x";
+  // Any other service goes to the Oracle client: here its test double,
+  // which knows no service and answers as the client does.
+  testing::ScopedEnv oracleHome("ORACLE_HOME", testing::ociDoubleHome());
   const Case cases[] = {
       {"settings file is a directory", dir_.path(), "nicht lesbar"},
       {"endless line", "/dev/zero", "Zeile ueber 4096 Byte"},

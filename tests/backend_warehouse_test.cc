@@ -1,7 +1,7 @@
 // The same source rows on the embedded database and on a PostgreSQL server
-// give the same warehouse: the demo data of ravlen-db loaded into both, a
-// standard run and a named-evaluation run on each, then every warehouse
-// table compared row by row (the write timestamps aside).
+// (or an Oracle server) give the same warehouse: the demo data of ravlen-db
+// loaded into both, a standard run and a named-evaluation run on each, then
+// every warehouse table compared row by row (the write timestamps aside).
 //
 // ZkbNum numbers the time-account bookings of a daily balance in the order
 // in which a cursor without "order by" delivers them, which is the
@@ -54,17 +54,18 @@ void runBoth(DemoWarehouse& w) {
   ASSERT_EQ(named.exitStatus, 0) << named.out << named.err;
 }
 
-TEST(PostgresqlWarehouseTest, SameWarehouseAsOnTheEmbeddedDatabase) {
+// The warehouse of a server backend (`kind`, its stats heading naming the
+// schema as `where`) against the embedded database's.
+void expectSameWarehouseAsEmbedded(BackendKind kind, const std::string& where) {
   DemoWarehouse embedded, server;
   std::string skip;
-  std::string error =
-      server.prepare(BackendKind::kServer, 4, "20250101", "20250630", &skip);
+  std::string error = server.prepare(kind, 4, "20250101", "20250630", &skip);
   if (!skip.empty()) GTEST_SKIP() << skip;
   ASSERT_EQ(error, "");
   ASSERT_EQ(embedded.prepare(BackendKind::kEmbedded, 4, "20250101", "20250630"), "");
   for (DemoWarehouse* w : {&embedded, &server}) {
     runBoth(*w);
-    if (HasFatalFailure()) return;
+    if (::testing::Test::HasFatalFailure()) return;
   }
   testing::WarehouseRows a = embedded.warehouse({"ZkbNum"});
   testing::WarehouseRows b = server.warehouse({"ZkbNum"});
@@ -77,8 +78,19 @@ TEST(PostgresqlWarehouseTest, SameWarehouseAsOnTheEmbeddedDatabase) {
     EXPECT_EQ(firstDifference(embedded.rows(numbers), server.rows(numbers)), "")
         << numbers;
   }
-  EXPECT_EQ(stats(embedded, "(KORV.db)"), stats(server, "(Schema korv)"))
+  EXPECT_EQ(stats(embedded, "(KORV.db)"), stats(server, where))
       << "ravlen-db stats counts the same on both";
+}
+
+TEST(PostgresqlWarehouseTest, SameWarehouseAsOnTheEmbeddedDatabase) {
+  expectSameWarehouseAsEmbedded(BackendKind::kServer, "(Schema korv)");
+}
+
+// On the Oracle server of RAVLEN_TEST_ORACLE; its sysdate is the server's,
+// so the personnel assignments of "today" agree when both clocks show the
+// same day.
+TEST(OracleWarehouseTest, SameWarehouseAsOnTheEmbeddedDatabase) {
+  expectSameWarehouseAsEmbedded(BackendKind::kOracle, "(Schema KORV)");
 }
 
 }  // namespace

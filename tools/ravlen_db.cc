@@ -1,6 +1,7 @@
 // ravlen-db: operator tool for Ravlen's databases: the embedded one (a
-// directory DIR with one SQLite file per schema) or a PostgreSQL server
-// (DIR a connection URI "postgresql://...", see server_commands.h).
+// directory DIR with one SQLite file per schema), a PostgreSQL server
+// (DIR a connection URI "postgresql://...", see server_commands.h) or an
+// Oracle database (DIR "oracle:NET8", see oracle_commands.h).
 //
 // Contract:
 //  - "init DIR [SCHEMA]" creates DIR with KALDERON.db and <SCHEMA>.db
@@ -16,7 +17,7 @@
 //    and source tables per period code, and the evaluations.
 //  - Without --schema the application schema is the one <SCHEMA>.db file
 //    besides KALDERON.db (on a server: the one schema besides kalderon
-//    with the warehouse tables).
+//    with the warehouse tables; on Oracle: besides KALDERON).
 //  - "--version" prints "ravlen-db VERSION".
 //  - Exit codes: 0 done, help or version, 1 the database work failed,
 //    2 misuse. Messages are German; errors go to standard error.
@@ -34,6 +35,7 @@
 #include "tools/ravlen_db/demo.h"
 #include "tools/ravlen_db/init.h"
 #include "tools/ravlen_db/layout.h"
+#include "tools/ravlen_db/oracle_commands.h"
 #include "tools/ravlen_db/server_commands.h"
 #include "tools/ravlen_db/stats.h"
 
@@ -70,6 +72,9 @@ const char kHelp[] =
     "Statt DIR geht ein PostgreSQL-Server als URI postgresql://[HOST][:PORT]/DB\n"
     "(Benutzer und Passwort aus PGUSER, ~/.pgpass oder PGPASSWORD); dort sind\n"
     "die Schemas kalderon und SCHEMA (in Kleinbuchstaben).\n"
+    "Statt DIR geht eine Oracle-Datenbank als oracle:NET8 (Dienstname oder\n"
+    "HOST:PORT/DIENST; Anmeldung LOGIN/PASSWORT aus RAVLEN_ORACLE_LOGIN); dort\n"
+    "sind die Schemas KALDERON und SCHEMA Oracle-Benutzer, die init anlegt.\n"
     "Rueckgabewert: 0 erfolgreich, 1 Datenbankfehler, 2 falscher Aufruf.\n";
 
 int misuse(const std::string& message) {
@@ -137,6 +142,43 @@ std::string parseRange(const std::string& fromText, const std::string& toText,
   return "";
 }
 
+// The commands on one kind of database; place() names a schema's home in
+// messages.
+struct Commands {
+  std::string (*init)(const std::string& dir, std::string_view schema);
+  std::string (*calendar)(const std::string& dir, double from, double to,
+                          int64_t* rows);
+  std::string (*findSchema)(const std::string& dir, std::string_view given,
+                            std::string* schema);
+  std::string (*demo)(const std::string& dir, const DemoOptions& options,
+                      DemoResult* result);
+  std::string (*stats)(const std::string& dir, const std::string& schema,
+                       DatabaseStats* stats);
+  std::string (*place)(const std::string& dir, std::string_view schema);
+};
+
+// The embedded database's directory, a PostgreSQL server's URI, or
+// "oracle:NET8".
+const Commands& commandsFor(const std::string& dir) {
+  static const Commands kEmbedded{
+      initDatabase, writeBaseCalendar, findApplicationSchema, writeDemoData,
+      collectStats, [](const std::string& d, std::string_view schema) {
+        return schemaFile(d, schema);
+      }};
+  static const Commands kServer{
+      initServer, calendarServer, findServerSchema, demoServer, statsServer,
+      [](const std::string&, std::string_view schema) {
+        return "Schema " + lowerAscii(schema);
+      }};
+  static const Commands kOracle{
+      initOracle, calendarOracle, findOracleSchema, demoOracle, statsOracle,
+      [](const std::string&, std::string_view schema) {
+        return "Schema " + upperAscii(schema);
+      }};
+  if (isOracleTarget(dir)) return kOracle;
+  return isServerService(dir) ? kServer : kEmbedded;
+}
+
 int runInit(const Arguments& a) {
   if (!a.persons.empty() || !a.from.empty() || !a.to.empty() || !a.seed.empty() ||
       !a.schema.empty() || a.positional.size() > 1) {
@@ -144,12 +186,11 @@ int runInit(const Arguments& a) {
   }
   std::string schema(a.positional.empty() ? kDefaultApplicationSchema : a.positional[0]);
   if (!isApplicationSchemaName(schema)) return misuse("ungueltiger Schemaname: " + schema);
-  bool server = isServerService(a.dir);
-  std::string error = server ? initServer(a.dir, schema) : initDatabase(a.dir, schema);
+  const Commands& c = commandsFor(a.dir);
+  std::string error = c.init(a.dir, schema);
   if (!error.empty()) return failed(error);
-  std::printf("ravlen-db: %s und %s angelegt\n",
-              server ? "Schema kalderon" : schemaFile(a.dir, kSystemSchema).c_str(),
-              server ? ("Schema " + lowerAscii(schema)).c_str() : schemaFile(a.dir, schema).c_str());
+  std::printf("ravlen-db: %s und %s angelegt\n", c.place(a.dir, kSystemSchema).c_str(),
+              c.place(a.dir, schema).c_str());
   return kExitOk;
 }
 
@@ -162,8 +203,7 @@ int runCalendar(const Arguments& a) {
   std::string error = parseRange(a.positional[0], a.positional[1], &from, &to);
   if (!error.empty()) return misuse(error);
   int64_t days = 0;
-  error = isServerService(a.dir) ? calendarServer(a.dir, from, to, &days)
-                                 : writeBaseCalendar(a.dir, from, to, &days);
+  error = commandsFor(a.dir).calendar(a.dir, from, to, &days);
   if (!error.empty()) return failed(error);
   std::printf("ravlen-db: Basiskalender %s bis %s, %lld Tage\n", a.positional[0].c_str(),
               a.positional[1].c_str(), static_cast<long long>(days));
@@ -194,16 +234,13 @@ int runDemo(const Arguments& a) {
   options.seed = static_cast<uint64_t>(*seed);
   std::string error = parseRange(a.from, a.to, &options.from, &options.to);
   if (!error.empty()) return misuse(error);
-  bool server = isServerService(a.dir);
-  error = server ? findServerSchema(a.dir, a.schema, &options.schema)
-                 : findApplicationSchema(a.dir, a.schema, &options.schema);
+  const Commands& c = commandsFor(a.dir);
+  error = c.findSchema(a.dir, a.schema, &options.schema);
   if (!error.empty()) return failed(error);
   DemoResult result;
-  error = server ? demoServer(a.dir, options, &result)
-                 : writeDemoData(a.dir, options, &result);
+  error = c.demo(a.dir, options, &result);
   if (!error.empty()) return failed(error);
-  std::string where = server ? "Schema " + lowerAscii(options.schema)
-                             : schemaFile(a.dir, options.schema);
+  std::string where = c.place(a.dir, options.schema);
   std::printf("ravlen-db: Demodaten in %s, %d Personen, %s bis %s, Startwert %llu\n",
               where.c_str(), options.persons, a.from.c_str(),
               a.to.c_str(), static_cast<unsigned long long>(options.seed));
@@ -217,13 +254,11 @@ int runStats(const Arguments& a) {
     return misuse("stats erwartet DIR [--schema SCHEMA]");
   }
   std::string schema;
-  bool server = isServerService(a.dir);
-  std::string error = server ? findServerSchema(a.dir, a.schema, &schema)
-                             : findApplicationSchema(a.dir, a.schema, &schema);
+  const Commands& c = commandsFor(a.dir);
+  std::string error = c.findSchema(a.dir, a.schema, &schema);
   if (error.empty()) {
     DatabaseStats stats;
-    error = server ? statsServer(a.dir, schema, &stats)
-                   : collectStats(a.dir, schema, &stats);
+    error = c.stats(a.dir, schema, &stats);
     if (error.empty()) std::fputs(formatStats(stats).c_str(), stdout);
   }
   return error.empty() ? kExitOk : failed(error);

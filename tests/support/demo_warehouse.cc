@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 
 #include "db/statement_scan.h"
 #include "settings/settings_writer.h"
+#include "tools/ravlen_db/oracle_commands.h"
 #include "tools/ravlen_db/server_commands.h"
 #include "tools/ravlen_db/sqlite_file.h"
 
@@ -21,13 +23,17 @@ bool isTimestampColumn(const std::string& name) {
   return name.size() == 6 && lowerAscii(name).substr(3) == "dat";
 }
 
-// Numbers in one form: what reads whole as a number prints shortest.
+// Numbers in one form: what reads whole as a number prints shortest, to 12
+// significant digits (Oracle's NUMBER sums in decimal, the other databases
+// in binary floating point; they part beyond that).
 std::string canonical(const std::string& value) {
   double number = 0;
   auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), number);
   if (ec != std::errc() || end != value.data() + value.size() || value.empty())
     return value;
-  char text[32];
+  char rounded[32], text[32];
+  std::snprintf(rounded, sizeof rounded, "%.12g", number);
+  number = std::strtod(rounded, nullptr);
   return std::string(text, std::to_chars(text, text + sizeof text, number).ptr);
 }
 
@@ -78,10 +84,14 @@ std::string DemoWarehouse::prepare(BackendKind kind, int persons,
     if (!server_->error().empty()) return server_->error();
     service_ = server_->uri();
     setenv("PGUSER", "ravlen", 1);  // for ravlen-db
+  } else if (kind == BackendKind::kOracle) {
+    std::string error = prepareOracle(skip);
+    if (!error.empty()) return error;
   } else {
     service_ = "sqlite:" + dir_.file("db");
   }
-  target_ = kind == BackendKind::kServer ? service_ : dir_.file("db");
+  if (kind != BackendKind::kOracle)
+    target_ = kind == BackendKind::kServer ? service_ : dir_.file("db");
   const std::vector<std::vector<std::string>> steps = {
       {"init", target_, "KORV"},
       {"calendar", target_, "20240101", "20261231"},
@@ -90,10 +100,47 @@ std::string DemoWarehouse::prepare(BackendKind kind, int persons,
   for (const auto& args : steps) {
     ProgramResult r = runProgram(programPath("ravlen-db"), args);
     if (r.exitStatus != 0) return "ravlen-db " + args[0] + ": " + r.err;
+    if (args[0] == "init" && kind == BackendKind::kOracle) {
+      std::string error = markOracleUsers();
+      if (!error.empty()) return error;
+    }
   }
-  writeSettings(service_, "ravlen", "");
+  if (kind == BackendKind::kOracle)
+    writeSettings(service_, oracle_.login, oracle_.password);
+  else
+    writeSettings(service_, "ravlen", "");
   return "";
 }
+
+// --- Oracle ---------------------------------------------------------------
+// The users KALDERON and KORV of an earlier test go (ravlen-db init makes
+// them anew); they stay after the test, for a look at what it wrote.
+std::string DemoWarehouse::prepareOracle(std::string* skip) {
+  std::string reason;
+  if (!findTestOracle(&oracle_, &reason)) {
+    if (skip) *skip = reason;
+    return reason;
+  }
+  OracleDb admin;
+  std::string error = admin.open(oracle_.service, oracle_.credentials());
+  for (const char* user : {"KALDERON", "KORV"}) {
+    if (error.empty()) error = dropTestUser(admin, user);
+  }
+  setenv(kOracleLoginVariable, oracle_.credentials().c_str(), 1);  // ravlen-db
+  service_ = oracle_.service;
+  target_ = std::string(kOraclePrefix) + service_;
+  return error;
+}
+
+std::string DemoWarehouse::markOracleUsers() {
+  OracleDb admin;
+  std::string error = admin.open(oracle_.service, oracle_.credentials());
+  for (const char* user : {"KALDERON", "KORV"}) {
+    if (error.empty()) error = markTestUser(admin, user);
+  }
+  return error;
+}
+// --- end Oracle -----------------------------------------------------------
 
 void DemoWarehouse::writeSettings(const std::string& service,
                                   const std::string& login,
@@ -110,6 +157,11 @@ ProgramResult DemoWarehouse::ravlen(const std::vector<std::string>& args,
 }
 
 std::unique_ptr<ToolDb> DemoWarehouse::open() {
+  if (kind_ == BackendKind::kOracle) {
+    auto oracle = std::make_unique<OracleDb>();
+    EXPECT_EQ(oracle->open(oracle_.service, oracle_.credentials(), "KORV"), "");
+    return oracle;
+  }
   if (kind_ == BackendKind::kServer) {
     auto server = std::make_unique<ServerDb>();
     EXPECT_EQ(openServerSchema(*server, service_, "KORV"), "");

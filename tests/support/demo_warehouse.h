@@ -2,16 +2,18 @@
 // a settings file for it, runs of the program over it and the warehouse it
 // holds, in one form for both backends.
 //
-// prepare() makes the database (a temporary directory, or a database of
-// its own on the test server), runs "ravlen-db init", "calendar" (2024 to
-// 2026) and "demo" with seed 1, and writes the settings file (login
-// "ravlen", no password) through the settings writer, so no password is
-// ever on a command line. The same persons and window give the same source
+// prepare() makes the database (a temporary directory, a database of its
+// own on the test server, or the test users KALDERON and KORV on the
+// Oracle server of RAVLEN_TEST_ORACLE), runs "ravlen-db init", "calendar"
+// (2024 to 2026) and "demo" with seed 1, and writes the settings file
+// (login "ravlen", no password; on Oracle the test account's) through the
+// settings writer, so no password is ever on a command line. The same persons and window give the same source
 // rows on both backends.
 //
 // warehouse() reads every warehouse table and Zev800Dwh: per table its
 // rows, sorted, each as its values joined by "|" (NULL as "", numbers in
-// one form, as "12" or "1.5"), without the write timestamps (*Dat) and
+// one form to 12 significant digits, as "12" or "1.5"), without the write
+// timestamps (*Dat) and
 // without the columns named in `skip` (any case).
 #ifndef RAVLEN_TESTS_SUPPORT_DEMO_WAREHOUSE_H_
 #define RAVLEN_TESTS_SUPPORT_DEMO_WAREHOUSE_H_
@@ -60,10 +62,13 @@ class DemoWarehouse {
 
  private:
   std::unique_ptr<ToolDb> open();
+  std::string prepareOracle(std::string* skip);
+  std::string markOracleUsers();
 
   BackendKind kind_ = BackendKind::kEmbedded;
   TempDir dir_;
   std::unique_ptr<ServerDatabase> server_;
+  TestOracle oracle_;
   std::string service_, target_, ini_ = dir_.file("ravlen.ini");
 };
 

@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
 
 #include "tests/support/embedded_db.h"
 #include "tests/support/run_program.h"
+#include "db/oracle/oci_library.h"
+#include "tools/ravlen_db/oracle_commands.h"
+#include "tools/ravlen_db/oracle_db.h"
 #include "tools/ravlen_db/server_db.h"
 #include "tools/ravlen_db/server_schema.h"
 
@@ -97,9 +101,78 @@ class ServerTestDatabase : public TestDatabase {
   std::unique_ptr<ServerDb> app_ = std::make_unique<ServerDb>();
 };
 
+class OracleTestDatabase : public TestDatabase {
+ public:
+  explicit OracleTestDatabase(TestOracle server) : server_(std::move(server)) {}
+  ~OracleTestDatabase() override {
+    for (const std::string& user : users_) dropTestUser(admin_, user);
+  }
+
+  std::string create() {
+    std::string error = admin_.open(server_.service, server_.credentials());
+    for (const char* user : {"KALDERON", "KORV"}) {
+      if (error.empty()) error = makeUser(user);
+    }
+    return error;
+  }
+
+  std::string service() const override { return server_.service; }
+  std::string login() const override { return server_.login; }
+  std::string password() const override { return server_.password; }
+  void sys(const std::string& sql) override {
+    run("KALDERON", sql);
+    EXPECT_EQ(createPublicSynonyms(admin_, sql), "") << sql;
+  }
+  void app(const std::string& sql) override { run("KORV", sql); }
+  std::string value(const std::string& sql) override {
+    EXPECT_EQ(admin_.exec("alter session set current_schema=KORV"), "");
+    Query q(admin_, sql);
+    std::string first = q.next() ? q.text(0) : "";
+    EXPECT_EQ(q.error(), "") << sql;
+    return first;
+  }
+  std::string date(std::string_view day, std::string_view hhmmss) const override {
+    return "to_date('" + std::string(day) + std::string(hhmmss) +
+           "','yyyymmddhh24miss')";
+  }
+  void inSchema(const std::string& name, const std::string& sql) override {
+    if (std::find(users_.begin(), users_.end(), name) == users_.end()) {
+      EXPECT_EQ(makeUser(name), "") << name;
+    }
+    run(name, sql);
+  }
+
+ private:
+  std::string makeUser(const std::string& name) {
+    std::string error = makeTestUser(admin_, name);
+    if (error.empty()) users_.push_back(name);
+    return error;
+  }
+  void run(const std::string& schema, const std::string& sql) {
+    EXPECT_EQ(admin_.exec("alter session set current_schema=" + schema + ";" +
+                          oracleDdl(sql)),
+              "")
+        << sql;
+  }
+
+  TestOracle server_;
+  OracleDb admin_;
+  std::vector<std::string> users_;
+};
+
 }  // namespace
 
 namespace {
+
+constexpr char kTestMark[] = "RAVLEN_TEST_MARK";
+
+// The first column of the first row of `sql` ("" for none), or the error.
+std::string firstValue(OracleDb& db, const std::string& sql, std::string* error) {
+  Query q(db, sql);
+  std::string value = q.next() ? q.text(0) : "";
+  *error = q.error();
+  return value;
+}
 
 std::string clusterScript() {
   return std::string(RAVLEN_SOURCE_DIR) + "/scripts/pg_cluster.sh";
@@ -143,7 +216,66 @@ ServerDatabase::~ServerDatabase() {
 }
 
 std::string backendName(BackendKind kind) {
-  return kind == BackendKind::kEmbedded ? "Sqlite" : "Postgresql";
+  switch (kind) {
+    case BackendKind::kEmbedded: return "Sqlite";
+    case BackendKind::kServer: return "Postgresql";
+    case BackendKind::kOracle: return "Oracle";
+  }
+  return "";
+}
+
+bool findTestOracle(TestOracle* server, std::string* reason) {
+  const char* text = std::getenv("RAVLEN_TEST_ORACLE");
+  if (text == nullptr || *text == '\0') {
+    *reason = "no Oracle server: RAVLEN_TEST_ORACLE is not set (a connect text "
+              "LOGIN/PASSWORD@NET8 of an account that may create users, on a "
+              "database for tests)";
+    return false;
+  }
+  std::string connect = text;
+  size_t at = connect.rfind('@'), slash = connect.find('/');
+  if (at == std::string::npos || slash == std::string::npos || slash > at) {
+    *reason = "RAVLEN_TEST_ORACLE is no connect text LOGIN/PASSWORD@NET8";
+    return false;
+  }
+  server->login = connect.substr(0, slash);
+  server->password = connect.substr(slash + 1, at - slash - 1);
+  server->service = connect.substr(at + 1);
+  std::string error;
+  if (findOciLibrary(&error) == nullptr) {
+    *reason = "no Oracle client library: " + error;
+    return false;
+  }
+  return true;
+}
+
+std::string dropTestUser(OracleDb& admin, const std::string& name) {
+  std::string error;
+  std::string users = firstValue(
+      admin, "select count(*) from all_users where username='" + name + "'", &error);
+  if (!error.empty() || users == "0") return error;
+  std::string marks = firstValue(admin,
+                                 "select count(*) from all_tables where owner='" + name +
+                                     "' and table_name='" + kTestMark + "'",
+                                 &error);
+  if (!error.empty()) return error;
+  if (marks == "0")
+    return "the Oracle user " + name + " exists and lacks " + kTestMark +
+           ": the tests did not make it and leave it alone (give them a "
+           "database of their own)";
+  return admin.exec("drop user " + name + " cascade");
+}
+
+std::string markTestUser(OracleDb& admin, const std::string& name) {
+  return admin.exec("create table " + name + "." + kTestMark + " (x integer)");
+}
+
+std::string makeTestUser(OracleDb& admin, const std::string& name) {
+  std::string error = dropTestUser(admin, name);
+  if (error.empty())
+    error = admin.exec("create user " + name + " no authentication; grant "
+                       "unlimited tablespace to " + name);
+  return error.empty() ? markTestUser(admin, name) : error;
 }
 
 std::string TestServer::uri(const std::string& database) const {
@@ -174,6 +306,15 @@ std::unique_ptr<TestDatabase> makeTestDatabase(BackendKind kind,
     db->sys("create table Unused(x INTEGER);");
     db->app("create table Unused(x INTEGER);");
     return db;
+  }
+  if (kind == BackendKind::kOracle) {
+    TestOracle oracle;
+    if (!findTestOracle(&oracle, reason)) return nullptr;
+    auto db = std::make_unique<OracleTestDatabase>(oracle);
+    std::string error = db->create();
+    EXPECT_EQ(error, "") << "Oracle test schemas";
+    if (!error.empty()) *reason = "Oracle test schemas not made: " + error;
+    return error.empty() ? std::move(db) : nullptr;
   }
   TestServer server;
   if (!findTestServer(&server, reason)) return nullptr;

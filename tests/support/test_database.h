@@ -1,5 +1,5 @@
-// Test support: a fresh database on either backend, for tests that must
-// hold on both (the backend conformance suite, the warehouse comparison).
+// Test support: a fresh database on any backend, for tests that must hold
+// on each (the backend conformance suite, the warehouse comparison).
 //
 // The embedded one is a temporary directory. The server one is a database
 // of its own on the test server that ctest starts (scripts/pg_cluster.sh,
@@ -7,6 +7,16 @@
 // the template ravlen_base (orafce created) and dropped after the test.
 // Without a test server the server backend is not available, and the
 // reason says why: the test is then skipped, never passed.
+//
+// The Oracle one is on the server that RAVLEN_TEST_ORACLE names with a
+// connect text LOGIN/PASSWORD@NET8, through the client library: an account
+// that may create and drop users, on a database for tests. Its schemas are
+// Oracle users made anew for each test (KALDERON, KORV, those of
+// inSchema), each with the mark table RAVLEN_TEST_MARK; a user of that name
+// that lacks the mark was not made by the tests and is never dropped: the
+// test fails and says so. Without the variable or the client library the
+// Oracle backend is not available, and the test is skipped with the
+// reason.
 //
 // Both start with the schemas KalDeron and Korv, empty. SQL given to sys()
 // and app() is written for the embedded database (REAL for a number, REAL
@@ -22,12 +32,17 @@
 
 #include "tests/support/embedded_db.h"
 
+namespace ravlen {
+class OracleDb;
+}
+
 namespace ravlen::testing {
 
-enum class BackendKind { kEmbedded, kServer };
+enum class BackendKind { kEmbedded, kServer, kOracle };
 
-// "Sqlite" or "Postgresql": test names carry it, and ctest gives the
-// tests whose names hold "Postgresql" the test server.
+// "Sqlite", "Postgresql" or "Oracle": test names carry it, and ctest gives
+// the tests whose names hold "Postgresql" the test server, and runs those
+// on an Oracle server one at a time.
 std::string backendName(BackendKind kind);
 
 // Where the test server listens: the socket directory and the port.
@@ -85,8 +100,10 @@ class ServerDatabase {
 class TestDatabase {
  public:
   virtual ~TestDatabase() = default;
-  // The NET8 value of the database; the login is "ravlen", no password.
+  // The NET8 value of the database, and the login and password for it.
   virtual std::string service() const = 0;
+  virtual std::string login() const { return "ravlen"; }
+  virtual std::string password() const { return ""; }
   // Runs statements in the system schema, in the application schema.
   virtual void sys(const std::string& sql) = 0;
   virtual void app(const std::string& sql) = 0;
@@ -99,6 +116,22 @@ class TestDatabase {
   // Runs statements in the schema `name` (upper case), made when missing.
   virtual void inSchema(const std::string& name, const std::string& sql) = 0;
 };
+
+// --- Oracle ------------------------------------------------------------
+// The server of RAVLEN_TEST_ORACLE; false, with the reason, when there is
+// none or no client library loads.
+struct TestOracle {
+  std::string login, password, service;
+  std::string credentials() const { return login + "/" + password; }
+};
+bool findTestOracle(TestOracle* server, std::string* reason);
+// Drops the user `name` when the tests made it; refuses one they did not.
+std::string dropTestUser(OracleDb& admin, const std::string& name);
+// Makes the user `name` anew (dropTestUser first) with the mark.
+std::string makeTestUser(OracleDb& admin, const std::string& name);
+// Puts the mark into the existing user `name`.
+std::string markTestUser(OracleDb& admin, const std::string& name);
+// --- end Oracle --------------------------------------------------------
 
 // Null when the backend is not available, with *reason.
 std::unique_ptr<TestDatabase> makeTestDatabase(BackendKind kind,

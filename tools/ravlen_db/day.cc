@@ -36,6 +36,14 @@ std::string dayText(double day) {
   return text;
 }
 
+std::string timestampText(double julian) {
+  CivilTime t = civilFromJulian(julian);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year,
+                t.month, t.day, t.hour, t.minute, t.second);
+  return text;
+}
+
 // The Julian day number proper (day + 0.5) counts Mondays as 0 modulo 7.
 int weekdayOf(double day) {
   return static_cast<int>(static_cast<int64_t>(std::llround(day + 0.5)) % 7) + 1;

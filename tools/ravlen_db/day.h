@@ -18,6 +18,8 @@ namespace ravlen {
 // A valid yyyymmdd text (years 1000-9999) as a day; nullopt otherwise.
 std::optional<double> parseDay(std::string_view yyyymmdd);
 std::string dayText(double day);
+// A Julian day number with its time as "yyyy-mm-dd hh:mm:ss".
+std::string timestampText(double julian);
 
 int weekdayOf(double day);  // 1 Monday .. 7 Sunday
 int yearOf(double day);

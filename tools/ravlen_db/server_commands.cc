@@ -81,7 +81,12 @@ std::string calendarServer(const std::string& uri, double from, double to,
   *rows = 0;
   ServerDb db;
   std::string error = openServerSchema(db, uri, "");
-  if (error.empty()) error = db.exec("begin");
+  return error.empty() ? replaceCalendarRows(db, from, to, rows) : error;
+}
+
+std::string replaceCalendarRows(ToolDb& db, double from, double to,
+                                int64_t* rows) {
+  std::string error = db.exec("begin");
   if (error.empty())
     error = db.exec("delete from Zev133Bak where BakDtm between to_date('" +
                     dayText(from) + "','YYYYMMDD') and to_date('" + dayText(to) +
@@ -122,15 +127,22 @@ std::string findServerSchema(const std::string& uri, std::string_view given,
                      "where table_name = 'zev899tgb' and table_schema <> "
                      "'kalderon' order by 1", &rows);
   if (!error.empty()) return error;
+  std::vector<std::string> owners;
+  for (const TextRow& row : rows) owners.push_back(row[0]);
+  return chooseServerSchema(owners, given, schema);
+}
+
+std::string chooseServerSchema(const std::vector<std::string>& owners,
+                               std::string_view given, std::string* schema) {
   std::vector<std::string> found;
-  for (const TextRow& row : rows) {
-    if (given.empty() || row[0] == lowerAscii(given)) found.push_back(upper(row[0]));
+  for (const std::string& owner : owners) {
+    if (given.empty() || upper(owner) == upper(given)) found.push_back(upper(owner));
   }
   if (found.size() == 1) {
     *schema = found[0];
     return "";
   }
-  if (!given.empty()) return "Schema " + lowerAscii(given) + " fehlt";
+  if (!given.empty()) return "Schema " + std::string(given) + " fehlt";
   return found.empty() ? "kein Anwendungsschema mit Zev899Tgb"
                        : "mehrere Anwendungsschemas, bitte --schema angeben";
 }

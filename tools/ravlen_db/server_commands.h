@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "tools/ravlen_db/demo.h"
 #include "tools/ravlen_db/server_db.h"
@@ -40,6 +41,17 @@ std::string statsServer(const std::string& uri, const std::string& schema,
                         DatabaseStats* stats);
 std::string findServerSchema(const std::string& uri, std::string_view given,
                              std::string* schema);
+
+// Shared by the servers' commands:
+//  - replaceCalendarRows: in one transaction on `db` (the base calendar
+//    its current schema), deletes the days from..to and writes them anew;
+//  - chooseServerSchema: of the schemas `owners` that hold the warehouse
+//    tables, the one named `given` (any case), or the only one when
+//    `given` is empty; in upper case.
+std::string replaceCalendarRows(ToolDb& db, double from, double to,
+                                int64_t* rows);
+std::string chooseServerSchema(const std::vector<std::string>& owners,
+                               std::string_view given, std::string* schema);
 
 // Connects with the search path SCHEMA, kalderon, pg_catalog, oracle,
 // public (kalderon first when `schema` is empty).

@@ -8,7 +8,7 @@
 
 #include "db/postgresql/pg_connect.h"
 #include "db/postgresql/pg_status.h"
-#include "db/sqlite/oracle_dates.h"
+#include "tools/ravlen_db/day.h"
 
 namespace ravlen {
 
@@ -78,15 +78,6 @@ std::string ServerDb::copyIn(std::string_view table, std::string_view columns,
 }
 
 namespace {
-
-// A Julian day number (midnight .5) as "yyyy-mm-dd hh:mm:ss".
-std::string timestampText(double julian) {
-  CivilTime t = civilFromJulian(julian);
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year,
-                t.month, t.day, t.hour, t.minute, t.second);
-  return text;
-}
 
 class ServerRowWriter : public RowWriter {
  public:

@@ -36,7 +36,7 @@ std::string countTable(ToolDb& db, const CountedTable& t,
   stats->table = t.table;
   stats->byPeriodCode = !t.code.empty();
   std::string code = t.code.empty() ? "cast(null as integer)" : std::string(t.code);
-  std::string day = t.day.empty() ? "cast(null as text)" : std::string(t.day);
+  std::string day = t.day.empty() ? "cast(null as varchar(8))" : std::string(t.day);
   Query query(db, "select " + code + ", count(*), min(" + day + "), max(" + day +
                       ") from " + std::string(t.table) +
                       (t.code.empty() ? "" : " group by " + code));
@@ -68,7 +68,7 @@ std::string rowsPerName(ToolDb& db, std::string_view table,
                         std::string_view nameColumn,
                         std::map<std::string, int64_t>* rows) {
   Query query(db, "select " + std::string(nameColumn) + ", count(*) from " +
-                      std::string(table) + " group by 1");
+                      std::string(table) + " group by " + std::string(nameColumn));
   while (query.next()) (*rows)[query.text(0)] = query.integer(1);
   return query.error();
 }

@@ -100,8 +100,8 @@ class Query {
   const std::string& error() const { return error_; }
 
  private:
+  std::string error_;  // before reader_: the reader's making may set it
   std::unique_ptr<RowReader> reader_;
-  std::string error_;
 };
 
 }  // namespace ravlen

@@ -1,0 +1,49 @@
+// A TEST DOUBLE of the Oracle client library, built by the tests as
+// oci-test-double/lib/libclntsh.so: the entry points of the Oracle Call
+// Interface that the Oracle backend loads (db/oracle/oci.h), answering from
+// a script instead of a database. It is no client: it parses no SQL and
+// reaches no server. It lets the tests show what needs no server: the
+// buffers the backend binds and defines, the statuses it makes of the
+// client's answers, the order of its calls and that every handle is freed
+// and every cursor closed.
+//
+// Behaviour (as the client's reference describes it, where it matters):
+//  - a logon succeeds for the services added with ociDoubleAddService,
+//    else fails with ORA-12154; every call is logged, one line each;
+//  - a statement whose text contains an answer's `match` gets that answer
+//    (the one added last of those that match): an error (ORA-code with message), or rows;
+//    a logon to service S gets the answer of match "logon:S" first;
+//  - a query executed with iters 0 opens a cursor over the rows; fetches
+//    deliver them into the defines (text cut to the buffer with the full
+//    length in the indicator and a warning; a number beyond a 4-byte
+//    integer ORA-01455; NULL indicator -1, or ORA-01405 without one); in
+//    exact-fetch mode more rows than iters are ORA-01422; fetching 0 rows
+//    cancels the cursor;
+//  - any other statement "processes" the answer's row count (default: one
+//    per iteration) and writes the cells of the answer's first row that
+//    are not null into its binds (the out values of a PL/SQL block);
+//  - the logoff of a session with work since the last commit or rollback
+//    logs "implicit commit", as the real client commits it.
+#ifndef RAVLEN_TESTS_OCI_DOUBLE_OCI_DOUBLE_H_
+#define RAVLEN_TESTS_OCI_DOUBLE_OCI_DOUBLE_H_
+
+extern "C" {
+
+// Forgets answers, services and the log (not the live handles).
+void ociDoubleReset();
+void ociDoubleAddService(const char* name);
+// Statements matching `match` fail with ORA-`code` and `message`.
+void ociDoubleError(const char* match, int code, const char* message);
+// Statements matching `match` deliver `rows` rows of `columns` cells,
+// row after row (a null cell: NULL), with the column names `names`;
+// `rowCount` is what a write reports processed (-1: one per iteration).
+void ociDoubleRows(const char* match, int columns, const char* const* names,
+                   int rows, const char* const* cells, long rowCount);
+// Every call so far, one line each.
+const char* ociDoubleLog();
+// Handles and descriptors allocated and not yet freed; cursors open.
+int ociDoubleLiveHandles();
+int ociDoubleOpenCursors();
+}
+
+#endif  // RAVLEN_TESTS_OCI_DOUBLE_OCI_DOUBLE_H_
