@@ -43,6 +43,9 @@ class Backend {
   virtual SqlStatus closeCursor(SqlText text) = 0;
   virtual SqlStatus commit() = 0;
   virtual const std::string& lastError() const = 0;
+  // What the operator should know about the open session that is no
+  // failure (a guard that could not be taken); empty when nothing.
+  virtual std::string notice() const { return {}; }
 
   // Round trips to a database server since the session began (0 for the
   // embedded database), and the count as it was at the end of each

@@ -45,6 +45,8 @@ class Session {
   SqlStatus commit();
   // The database's message of the last failure ("" when none).
   const std::string& lastError() const;
+  // The backend's notice about the open session (Backend::notice).
+  std::string notice() const { return backend_ ? backend_->notice() : ""; }
   // See Backend::roundTrips (0 and none without a connection).
   uint64_t roundTrips() const { return backend_ ? backend_->roundTrips() : 0; }
   std::vector<uint64_t> roundTripsAtCommits() const {

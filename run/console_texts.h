@@ -75,6 +75,9 @@ inline constexpr char kOutsideCalendar[] =
 // keeps its own fixed message and adds the cause as well.
 inline constexpr char kStartCause[] = "Ravlen: Db-Connect fehlgeschlagen: %s\n";
 inline constexpr char kIniCause[] = "Ravlen: INI-Datei %s: %s\n";
+// Standard error: what the open session's backend wants the operator to
+// know (a guard it could not take).
+inline constexpr char kStartNotice[] = "Ravlen: Hinweis: %s\n";
 // The causes that the program finds itself, before the database is asked.
 inline constexpr char kIniUnreadable[] = "INI-Datei %s nicht lesbar (%s)";
 inline constexpr char kIniLineTooLong[] =

@@ -246,6 +246,8 @@ int startUp(int argc, const char* const* argv, std::FILE* out,
     session().disconnect();
     return connectFailed(out, err, cause, s.pass);
   }
+  if (std::string notice = session().notice(); !notice.empty())
+    std::fprintf(err, kStartNotice, notice.c_str());
   DateText today;
   readToday(today);  // a failure leaves today empty; see checkWindow
   p.vonDatum = today;

@@ -173,6 +173,13 @@ SqlStatus OraBackend::executeImmediate(std::string_view text) {
   return runOnce(text);
 }
 
+// Whether a failed lock block failed because the login may not use the
+// lock package (PLS-00201: identifier 'DBMS_LOCK' must be declared).
+bool lockPackageMissing(const std::string& message) {
+  return message.find("PLS-00201") != std::string::npos &&
+         message.find("DBMS_LOCK") != std::string::npos;
+}
+
 // Runs a lock block for schema `name`: :b0 the name, :b1 the result,
 // :b2 the wait in whole seconds (the lock block only).
 SqlStatus OraBackend::lockBlock(const char* block, const std::string& name,
@@ -223,10 +230,17 @@ SqlStatus OraBackend::setSchema(std::string_view statement,
     status = session_->fail(sqlstatus::kClientFailure,
                             "ORA-01019: DBMS_LOCK.REQUEST fuer Schema " +
                                 schema + " ergab " + std::to_string(result));
+  } else if (!status.ok() && lockPackageMissing(session_->lastError())) {
+    // A login without EXECUTE on DBMS_LOCK: the run goes on as it always
+    // did, unguarded, and the operator is told so.
+    notice_ = "Schema " + schema +
+              " ohne Sperre gegen einen zweiten Lauf (der Anmeldung fehlt "
+              "EXECUTE auf SYS.DBMS_LOCK)";
+    schema_ = schema;
+    return sqlstatus::kOk;
   } else if (!status.ok()) {
     session_->fail(status, session_->lastError() +
-                               " (Sperre des Schemas " + schema +
-                               ": die Anmeldung braucht EXECUTE auf DBMS_LOCK)");
+                               " (Sperre des Schemas " + schema + ")");
   }
   if (!status.ok()) {
     if (!schema_.empty()) runOnce(std::string(kSetSchemaStatement) + schema_);

@@ -33,8 +33,9 @@
 // that two runs never work on one schema at once: it waits up to
 // `lockWait` for another session that holds it, then fails with -54 (and
 // goes back to the schema it had). The lock is Oracle's user lock
-// (DBMS_LOCK), held until the session ends; the login needs EXECUTE on
-// DBMS_LOCK.
+// (DBMS_LOCK), held until the session ends. A login without EXECUTE on
+// DBMS_LOCK works on the schema unguarded, as the program always did, and
+// notice() says so.
 //
 // Array DML: OraInputs binds several rows of one statement as arrays for
 // one execution (iters = rows); a seam that queues writes can hand its
@@ -86,6 +87,7 @@ class OraBackend : public Backend {
   SqlStatus fetch(SqlText text, HostVars out) override;
   SqlStatus closeCursor(SqlText text) override;
   SqlStatus commit() override;
+  std::string notice() const override { return notice_; }
   const std::string& lastError() const override {
     return session_->lastError();
   }
@@ -120,6 +122,7 @@ class OraBackend : public Backend {
   std::chrono::milliseconds lockWait_;
   std::unordered_map<const void*, std::unique_ptr<Prepared>> cache_;
   std::string schema_, lockedSchema_;
+  std::string notice_;
 };
 
 // Loads the client library (oci_library.h) and opens a backend; a missing
