@@ -7,11 +7,7 @@
 
 namespace ravlen {
 
-namespace {
-
-// The input values as one key: each variable's kind and value (a text up
-// to its terminator), so that different values never meet.
-std::string keyOf(HostVars in) {
+std::string inputKey(HostVars in) {
   std::string key;
   for (const HostVar& v : in) {
     key += static_cast<char>(v.kind);
@@ -27,13 +23,11 @@ std::string keyOf(HostVars in) {
   return key;
 }
 
-}  // namespace
-
 std::optional<SqlStatus> KeptAnswers::find(SqlText text, HostVars in,
                                            HostVars out) {
   auto statement = statements_.find(text.id());
   if (statement == statements_.end()) return std::nullopt;
-  auto answer = statement->second.answers.find(keyOf(in));
+  auto answer = statement->second.answers.find(inputKey(in));
   if (answer == statement->second.answers.end()) return std::nullopt;
   const std::vector<Column>& columns = answer->second.columns;
   if (!columns.empty() && columns.size() != out.size()) return std::nullopt;
@@ -64,7 +58,7 @@ void KeptAnswers::keep(SqlText text, HostVars in, SqlStatus status,
                     : std::string(static_cast<const char*>(v.address),
                                   v.bufferSize)});
   }
-  statement.answers[keyOf(in)] = std::move(answer);
+  statement.answers[inputKey(in)] = std::move(answer);
 }
 
 void KeptAnswers::written(const std::string& table) {

@@ -23,6 +23,10 @@
 
 namespace ravlen {
 
+// The values of input host variables as one key: each variable's kind and
+// value (a text up to its terminator), so that different values never meet.
+std::string inputKey(HostVars in);
+
 class KeptAnswers {
  public:
   // The kept status of `text` with `in`, its outputs stored into `out`;

@@ -34,3 +34,26 @@ void OutputCopy::keep() const {
 }
 
 }  // namespace ravlen
+
+namespace ravlen {
+
+bool OutputCopy::fits(HostVars other) const {
+  if (other.size() != vars_.size()) return false;
+  for (size_t i = 0; i < vars_.size(); ++i) {
+    if (other[i].kind != vars_[i].kind ||
+        other[i].bufferSize != vars_[i].bufferSize)
+      return false;
+  }
+  return true;
+}
+
+void OutputCopy::keepInto(HostVars other) const {
+  for (size_t i = 0; i < vars_.size(); ++i) {
+    bool null = vars_[i].indicator && *vars_[i].indicator == -1;
+    if (other[i].indicator) *other[i].indicator = null ? -1 : 0;
+    if (!null)
+      std::memcpy(other[i].address, vars_[i].address, other[i].bufferSize);
+  }
+}
+
+}  // namespace ravlen

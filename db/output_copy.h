@@ -27,6 +27,12 @@ class OutputCopy {
 
   HostVars vars() const { return std::span<const HostVar>(vars_); }
   void keep() const;
+  // Whether `other` has the outputs' layout (kinds and sizes), so that
+  // keepInto can fill it.
+  bool fits(HostVars other) const;
+  // keep() into `other` instead, leaving those of its variables alone
+  // whose column was NULL (indicateAll).
+  void keepInto(HostVars other) const;
 
  private:
   std::vector<HostVar> outs_;

@@ -26,6 +26,7 @@ void Session::useBackend(std::unique_ptr<Backend> backend) {
 std::unique_ptr<Backend> Session::releaseBackend() {
   failedOpens_.clear();
   kept_.clear();
+  shared_.forget();
   return std::move(backend_);
 }
 
@@ -33,6 +34,7 @@ void Session::disconnect() {
   backend_.reset();
   failedOpens_.clear();
   kept_.clear();
+  shared_.forget();
 }
 
 SqlStatus Session::notConnected() {
@@ -47,8 +49,10 @@ void Session::record(SqlText text, HostVars in) {
   recorded_.push_back(std::move(r));
 }
 
-// A write drops the kept answers of the statements that name its table.
+// A write drops the kept answers of the statements that name its table,
+// and ends the sharing of lookups.
 void Session::wrote(SqlText text) {
+  shared_.forget();
   auto it = writtenTables_.find(text.id());
   if (it == writtenTables_.end())
     it = writtenTables_.emplace(text.id(), writtenTable(text.view())).first;
@@ -76,7 +80,11 @@ SqlStatus Session::execute(SqlText text, HostVars in, Expect expect) {
   return handled ? status : observed(StatementOp::kExecute, text, status);
 }
 
+// A text built at run time may switch the schema, and so what every name
+// means: nothing kept or shared survives it.
 SqlStatus Session::executeImmediate(std::string_view text) {
+  kept_.clear();
+  shared_.forget();
   return backend_ ? backend_->executeImmediate(text) : notConnected();
 }
 
@@ -113,6 +121,7 @@ SqlStatus Session::closeCursor(SqlText text) {
 
 SqlStatus Session::commit() {
   flush();
+  shared_.forget();
   SqlStatus status = observed(StatementOp::kCommit, "commit",
                               backend_ ? backend_->commit() : notConnected());
   if (status.ok() && observer_ != nullptr) observer_->committed();
@@ -144,11 +153,12 @@ void Session::selectIntoLater(SqlText text, HostVars in, HostVars out,
   record(text, in);
   if (!backend_) return done(observed(StatementOp::kSelectInto, text,
                                       notConnected()));
-  backend_->selectIntoLater(
-      text, in, out, [this, text, done](const LaterOutcome& outcome) {
-        report(text, outcome);
-        done(outcome.status);
-      });
+  auto deliver = [this, text, done](const LaterOutcome& outcome) {
+    report(text, outcome);
+    done(outcome.status);
+  };
+  if (!shared_.join(text, in, out, deliver))
+    shared_.ask(*backend_, text, in, out, deliver);
 }
 
 void Session::rowsLater(SqlText text, HostVars in, HostVars out,

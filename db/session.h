@@ -25,6 +25,7 @@
 
 #include "db/backend.h"
 #include "db/kept_answers.h"
+#include "db/shared_reads.h"
 #include "db/statement_observer.h"
 
 namespace ravlen {
@@ -64,6 +65,7 @@ class Session {
   SqlStatus selectIntoKept(SqlText text, HostVars in, HostVars out);
 
   // A select-into whose status `done` gets later; `out` changes only on 0.
+  // Identical ones with no write between share one answer (shared_reads.h).
   void selectIntoLater(SqlText text, HostVars in, HostVars out, Done done);
   // A cursor's first rows, as Backend::rowsLater delivers them: `done`
   // gets 1403 when the rows ended, 0 after `maxRows` rows (there may be
@@ -121,6 +123,7 @@ class Session {
   std::set<const void*> failedOpens_;  // cursors whose open failed
   std::vector<RecordedStatement> recorded_;
   KeptAnswers kept_;
+  SharedReads shared_;
   std::unordered_map<const void*, std::string> writtenTables_;  // by text
 };
 

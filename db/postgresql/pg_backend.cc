@@ -325,20 +325,43 @@ void PgBackend::rowsLater(SqlText text, HostVars in, HostVars out,
   batch_.add(std::move(item));
 }
 
-// The pair's server form (pg_write_pair.h), made once per pair of texts;
-// null where the texts have none.
-PgBackend::Statement* PgBackend::pairStatement(const WriteSteps& steps,
-                                               const Statement& first,
-                                               const Statement& second) {
-  std::unique_ptr<Statement>& s = pairs_[{steps.first.id(), steps.second.id()}];
-  if (!s) {
-    s = std::make_unique<Statement>();
-    s->name = "ravlen_" + std::to_string(++nextName_);
-    s->sql = pairSql(steps.pattern, first.translation, second.translation);
-    s->types = first.types;
-    s->types.insert(s->types.end(), second.types.begin(), second.types.end());
+// The pair's server form (pg_write_pair.h), made once per pair of texts and
+// host variables; null where the texts have none.
+PgBackend::Pair* PgBackend::pair(const WriteSteps& steps,
+                                 const Statement& first,
+                                 const Statement& second) {
+  std::vector<const void*> addresses;
+  for (HostVars in : {steps.firstIn, steps.secondIn})
+    for (const HostVar& v : in) addresses.push_back(v.address);
+  std::vector<std::unique_ptr<Pair>>& known =
+      pairs_[{steps.first.id(), steps.second.id()}];
+  for (std::unique_ptr<Pair>& p : known) {
+    if (p->addresses == addresses)
+      return p->statement.sql.empty() ? nullptr : p.get();
   }
-  return s->sql.empty() ? nullptr : s.get();
+  Pair& p = *known.emplace_back(std::make_unique<Pair>());
+  p.addresses = std::move(addresses);
+  p.numbers = sharedNumbers(steps.firstIn, steps.secondIn);
+  p.statement.name = "ravlen_" + std::to_string(++nextName_);
+  p.statement.types = first.types;
+  for (size_t i = 0; i < p.numbers.size(); ++i)
+    if (p.numbers[i] > first.translation.inputCount)
+      p.statement.types.push_back(second.types[i]);
+  p.statement.sql = upsertSql(steps.pattern, first.translation,
+                              second.translation, p.numbers);
+  p.otherSql = pairSql(steps.pattern, first.translation, second.translation,
+                       p.numbers);
+  if (p.statement.sql.empty()) p.statement.sql = std::move(p.otherSql);
+  return p.statement.sql.empty() ? nullptr : &p;
+}
+
+// The server refused a pair's upsert: its statement becomes the other
+// form, for every write handed over, even those already held.
+void PgBackend::refuseUpsert(Pair& p) {
+  if (p.otherSql.empty()) return;
+  p.statement.name = "ravlen_" + std::to_string(++nextName_);
+  p.statement.sql = std::move(p.otherSql);
+  p.statement.onServer = false;
 }
 
 void PgBackend::writeLater(const WriteSteps& steps,
@@ -354,23 +377,29 @@ void PgBackend::writeLater(const WriteSteps& steps,
   PgCommand one = command(first, steps.firstIn);
   PgCommand two = command(second, steps.secondIn);
   WritePattern pattern = steps.pattern;
-  Statement* pair = pairStatement(steps, first, second);
-  if (pair == nullptr) {
+  Pair* p = pair(steps, first, second);
+  if (p == nullptr) {
     for (PgItem& item : pairInTurn(pattern, one, two, done))
       batch_.add(std::move(item));
     return;
   }
   PgItem item;
   PgCommand both;
-  both.statement = pair;
+  both.statement = &p->statement;
   both.values = one.values;
-  both.values.insert(both.values.end(), two.values.begin(), two.values.end());
+  for (size_t i = 0; i < p->numbers.size(); ++i)
+    if (p->numbers[i] > first.translation.inputCount)
+      both.values.push_back(two.values[i]);
   item.commands.push_back(std::move(both));
+  // The upsert answers with one column, the other form with two.
   item.done = [pattern, done](std::vector<PgResult>& r) {
-    done(pairOutcome(pattern, r[0].get()));
+    const PGresult* row = r[0].get();
+    done(PQnfields(row) == 1 ? upsertOutcome(pattern, row)
+                             : pairOutcome(pattern, row));
     return PgItems{};
   };
-  item.failed = [pattern, one, two, done](PgFailure&) {
+  item.failed = [this, p, pattern, one, two, done](PgFailure& f) {
+    if (f.preparing) refuseUpsert(*p);
     return pairInTurn(pattern, one, two, done);
   };
   batch_.add(std::move(item));

@@ -124,8 +124,19 @@ class PgBackend : public Backend {
   PgBackend(PGconn* conn, std::chrono::milliseconds lockWait);
 
   Statement& statement(SqlText text, Form form, size_t rows = 0);
-  Statement* pairStatement(const WriteSteps& steps, const Statement& first,
-                           const Statement& second);
+  // A writer's pair as one statement (pg_write_pair.h), for the host
+  // variables it was made with (their addresses tell which values both
+  // steps share): the upsert, until the server refuses it; then the other
+  // form, which the statement becomes (both take the same parameters).
+  struct Pair {
+    std::vector<const void*> addresses;
+    std::vector<int> numbers;  // of the second step's inputs
+    PgStatement statement;
+    std::string otherSql;  // the other form, while the upsert is in use
+  };
+  Pair* pair(const WriteSteps& steps, const Statement& first,
+             const Statement& second);
+  void refuseUpsert(Pair& p);
   PgCommand command(Statement& s, HostVars in);
   static bool inputsMatch(const Statement& s, HostVars in,
                           LaterOutcome* failure);
@@ -142,7 +153,8 @@ class PgBackend : public Backend {
   std::chrono::milliseconds lockWait_;
   std::map<std::pair<const void*, size_t>, std::unique_ptr<Statement>>
       statements_;
-  std::map<std::pair<const void*, const void*>, std::unique_ptr<Statement>>
+  std::map<std::pair<const void*, const void*>,
+           std::vector<std::unique_ptr<Pair>>>
       pairs_;
   std::unordered_map<const void*, Cursor> cursors_;
   std::string lockedSchema_;

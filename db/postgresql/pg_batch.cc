@@ -117,7 +117,8 @@ void PgBatch::failAt(size_t item, size_t command, const Sent& sent,
   PgFailure failure;
   failure.command = command;
   size_t at = sent.prepares[item][command];
-  if (at == kNone || !failed(results[at])) at = sent.results[item][command];
+  failure.preparing = at != kNone && failed(results[at]);
+  if (!failure.preparing) at = sent.results[item][command];
   failure.status = failureStatus(results[at].get(), &failure.message);
   for (size_t c = 0; c < command; ++c)
     failure.before.push_back(std::move(results[sent.results[item][c]]));

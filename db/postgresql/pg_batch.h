@@ -60,6 +60,7 @@ struct PgCommand {
 
 struct PgFailure {
   size_t command = 0;  // which of the item's commands failed
+  bool preparing = false;  // its preparation failed
   SqlStatus status;
   std::string message;
   // The results of the item's commands before the failing one.
