@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "db/oracle/ora_backend.h"
+#include "db/output_copy.h"
 #include "db/postgresql/pg_backend.h"
 #include "db/postgresql/pg_connect.h"
 #include "db/sqlite/sqlite_backend.h"
@@ -39,6 +40,57 @@ ConnectParts splitConnectText(std::string_view text) {
 }
 
 }  // namespace
+
+// The statements run later, each run at once.
+
+void Backend::selectIntoLater(SqlText text, HostVars in, HostVars out,
+                              std::function<void(const LaterOutcome&)> done) {
+  OutputCopy copy(out);
+  LaterOutcome outcome{selectInto(text, in, copy.vars()),
+                       StatementOp::kSelectInto, ""};
+  if (outcome.status.ok()) copy.keep();
+  if (outcome.status.failed()) outcome.message = lastError();
+  done(outcome);
+}
+
+void Backend::rowsLater(SqlText text, HostVars in, HostVars out,
+                        size_t maxRows, std::function<void()> onRow,
+                        std::function<void(const RowsOutcome&)> done) {
+  RowsOutcome outcome;
+  auto failed = [&](SqlStatus status, StatementOp op) {
+    if (status.failed()) outcome.failures.push_back({status, op, lastError()});
+  };
+  outcome.status = openCursor(text, in);
+  failed(outcome.status, StatementOp::kOpen);
+  if (outcome.status.ok()) {
+    for (size_t rows = 0; rows < maxRows; ++rows) {
+      OutputCopy copy(out);
+      outcome.status = fetch(text, copy.vars());
+      failed(outcome.status, StatementOp::kFetch);
+      if (!outcome.status.ok()) break;
+      copy.keep();
+      onRow();
+    }
+    failed(closeCursor(text), StatementOp::kClose);
+  }
+  done(outcome);
+}
+
+void Backend::writeLater(const WriteSteps& steps,
+                         std::function<void(const WriteOutcome&)> done) {
+  auto run = [this](SqlText text, HostVars in) {
+    LaterOutcome o{execute(text, in), StatementOp::kExecute, ""};
+    if (o.status.failed()) o.message = lastError();
+    return o;
+  };
+  WriteOutcome outcome{run(steps.first, steps.firstIn), std::nullopt};
+  SqlStatus first = outcome.first.status;
+  bool second = steps.pattern == WritePattern::kUpdateElseInsert
+                    ? !first.ok()
+                    : first == sqlstatus::kUniqueKey;
+  if (second) outcome.second = run(steps.second, steps.secondIn);
+  done(outcome);
+}
 
 std::unique_ptr<Backend> openBackend(std::string_view connectText,
                                      SqlStatus* status, std::string* message,

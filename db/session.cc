@@ -1,5 +1,8 @@
 #include "db/session.h"
 
+#include "db/output_copy.h"
+#include "db/statement_scan.h"
+
 namespace ravlen {
 
 Session& session() {
@@ -22,12 +25,16 @@ void Session::useBackend(std::unique_ptr<Backend> backend) {
 
 std::unique_ptr<Backend> Session::releaseBackend() {
   failedOpens_.clear();
+  kept_.clear();
+  shared_.forget();
   return std::move(backend_);
 }
 
 void Session::disconnect() {
   backend_.reset();
   failedOpens_.clear();
+  kept_.clear();
+  shared_.forget();
 }
 
 SqlStatus Session::notConnected() {
@@ -42,21 +49,42 @@ void Session::record(SqlText text, HostVars in) {
   recorded_.push_back(std::move(r));
 }
 
+// A write drops the kept answers of the statements that name its table,
+// and ends the sharing of lookups.
+void Session::wrote(SqlText text) {
+  shared_.forget();
+  auto it = writtenTables_.find(text.id());
+  if (it == writtenTables_.end())
+    it = writtenTables_.emplace(text.id(), writtenTable(text.view())).first;
+  if (!it->second.empty()) kept_.written(it->second);
+}
+
 SqlStatus Session::observed(StatementOp op, SqlText text, SqlStatus status) {
   if (status.failed() && observer_ != nullptr)
     observer_->failed(op, text.view(), text.id(), status, lastError());
   return status;
 }
 
+void Session::report(SqlText text, const LaterOutcome& outcome) {
+  if (outcome.status.failed() && observer_ != nullptr)
+    observer_->failed(outcome.failedOp, text.view(), text.id(),
+                      outcome.status, outcome.message);
+}
+
 SqlStatus Session::execute(SqlText text, HostVars in, Expect expect) {
   record(text, in);
+  wrote(text);
   SqlStatus status = backend_ ? backend_->execute(text, in) : notConnected();
   bool handled = expect == Expect::kUniqueKey &&
                  status.code() == sqlstatus::kUniqueKey.code();
   return handled ? status : observed(StatementOp::kExecute, text, status);
 }
 
+// A text built at run time may switch the schema, and so what every name
+// means: nothing kept or shared survives it.
 SqlStatus Session::executeImmediate(std::string_view text) {
+  kept_.clear();
+  shared_.forget();
   return backend_ ? backend_->executeImmediate(text) : notConnected();
 }
 
@@ -92,6 +120,8 @@ SqlStatus Session::closeCursor(SqlText text) {
 }
 
 SqlStatus Session::commit() {
+  flush();
+  shared_.forget();
   SqlStatus status = observed(StatementOp::kCommit, "commit",
                               backend_ ? backend_->commit() : notConnected());
   if (status.ok() && observer_ != nullptr) observer_->committed();
@@ -100,6 +130,91 @@ SqlStatus Session::commit() {
 
 const std::string& Session::lastError() const {
   return backend_ ? backend_->lastError() : connectError_;
+}
+
+SqlStatus Session::selectIntoKept(SqlText text, HostVars in, HostVars out) {
+  if (backend_) {
+    if (std::optional<SqlStatus> kept = kept_.find(text, in, out)) {
+      record(text, in);
+      return *kept;
+    }
+  }
+  OutputCopy answer(out, true);
+  SqlStatus status = selectInto(text, in, answer.vars());
+  if (status.ok()) answer.keep();
+  if (backend_) kept_.keep(text, in, status, answer.vars());
+  return status;
+}
+
+// Where a caller does not need the status, `done` is empty.
+void Session::selectIntoLater(SqlText text, HostVars in, HostVars out,
+                              Done done) {
+  if (!done) done = [](SqlStatus) {};
+  record(text, in);
+  if (!backend_) return done(observed(StatementOp::kSelectInto, text,
+                                      notConnected()));
+  auto deliver = [this, text, done](const LaterOutcome& outcome) {
+    report(text, outcome);
+    done(outcome.status);
+  };
+  if (!shared_.join(text, in, out, deliver))
+    shared_.ask(*backend_, text, in, out, deliver);
+}
+
+void Session::rowsLater(SqlText text, HostVars in, HostVars out,
+                        size_t maxRows, std::function<void()> onRow,
+                        Done done) {
+  if (!done) done = [](SqlStatus) {};
+  record(text, in);
+  if (!backend_)
+    return done(observed(StatementOp::kOpen, text, notConnected()));
+  backend_->rowsLater(text, in, out, maxRows, std::move(onRow),
+                      [this, text, done](const RowsOutcome& outcome) {
+                        for (const LaterOutcome& failure : outcome.failures)
+                          report(text, failure);
+                        done(outcome.status);
+                      });
+}
+
+SqlStatus Session::writeStatus(const WriteSteps& steps,
+                               const WriteOutcome& w) {
+  const LaterOutcome& first = w.first;
+  bool firstHandled = steps.pattern == WritePattern::kInsertElseAdd &&
+                      first.status == sqlstatus::kUniqueKey;
+  if (!firstHandled) report(steps.first, first);
+  if (!w.second) return first.status;
+  const LaterOutcome& second = *w.second;
+  if (steps.pattern == WritePattern::kUpdateElseInsert &&
+      first.status.failed() && second.status == sqlstatus::kUniqueKey)
+    return first.status;
+  report(steps.second, second);
+  return second.status;
+}
+
+void Session::writeLater(const WriteSteps& steps, Done done) {
+  if (!done) done = [](SqlStatus) {};
+  record(steps.first, steps.firstIn);
+  record(steps.second, steps.secondIn);
+  wrote(steps.first);
+  wrote(steps.second);
+  if (!backend_) {
+    LaterOutcome failure{notConnected(), StatementOp::kExecute, lastError()};
+    return done(writeStatus(steps, {failure, std::nullopt}));
+  }
+  backend_->writeLater(steps, [this, steps, done](const WriteOutcome& w) {
+    done(writeStatus(steps, w));
+  });
+}
+
+void Session::flush() {
+  if (backend_) backend_->flush();
+}
+
+SqlStatus runAtOnce(const std::function<void(Session::Done)>& later) {
+  SqlStatus status;
+  later([&status](SqlStatus s) { status = s; });
+  session().flush();
+  return status;
 }
 
 }  // namespace ravlen

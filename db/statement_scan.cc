@@ -1,5 +1,6 @@
 #include "db/statement_scan.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace ravlen {
@@ -85,6 +86,31 @@ ScannedStatement scanStatement(std::string_view text) {
 bool writesRows(StatementKind kind) {
   return kind == StatementKind::kInsert || kind == StatementKind::kUpdate ||
          kind == StatementKind::kDelete;
+}
+
+std::string writtenTable(std::string_view text) {
+  std::vector<Token> tokens = tokenize(text);
+  StatementKind kind = kindOf(tokens);
+  if (!writesRows(kind)) return "";
+  size_t at = skipBlank(tokens, 0);
+  if (kind != StatementKind::kUpdate)
+    at = findTopLevel(tokens, at, tokens.size(),
+                      kind == StatementKind::kInsert ? "into" : "from");
+  at = skipBlank(tokens, at + 1);
+  while (at + 2 < tokens.size() && isPunct(tokens[at + 1], "."))
+    at += 2;  // schema.table
+  return at < tokens.size() ? lowerAscii(tokens[at].text) : "";
+}
+
+std::vector<std::string> lowerWords(std::string_view text) {
+  std::vector<std::string> words;
+  for (const Token& t : tokenize(text)) {
+    if (t.type != Tok::kWord) continue;
+    std::string word = lowerAscii(t.text);
+    if (std::find(words.begin(), words.end(), word) == words.end())
+      words.push_back(std::move(word));
+  }
+  return words;
 }
 
 std::string lowerAscii(std::string_view text) {

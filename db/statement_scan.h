@@ -52,6 +52,15 @@ ScannedStatement scanStatement(std::string_view text);
 // True for the kinds that change rows.
 bool writesRows(StatementKind kind);
 
+// The table that an insert, update or delete writes, in lower case and
+// without its schema ("kalderon.zev800dwh" is "zev800dwh"); "" for any
+// other statement.
+std::string writtenTable(std::string_view text);
+
+// The words of a text in lower case, each once: a superset of the tables
+// that a statement reads.
+std::vector<std::string> lowerWords(std::string_view text);
+
 // Recognises "ALTER SESSION SET CURRENT_SCHEMA=NAME" (keywords in any case,
 // blanks around "=" allowed). Returns false for any other statement; on true
 // *name holds the text after "=" with surrounding blanks removed, which may

@@ -4,8 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "db/session.h"
 #include "db/sqlhlp.h"
 #include "run/date_argument.h"
+#include "run/row_block.h"
 #include "run/run_report.h"
 #include "sql/booking_statistics.h"
 #include "sql/bst_record.h"
@@ -50,24 +52,30 @@ struct Target {
 };
 
 // The records of the roll-up, one instance each for the whole run.
-TgbRecord tgbRow;
 ZkbRecord zkbRow;
 BstRecord bstRow;
 
+// The summed rows come in blocks (row_block.h): the assignments of a
+// block's persons are asked together, then the rows are written in order.
 void sumDailyBalances(int32_t fromZtr, const DateText& first,
                       const DateText& last, const Target& to) {
+  static std::vector<TgbRecord> rows(kRowsPerBlock);
   openTgbSum(fromZtr, first, last);
-  for (;;) {
-    tgbRow.clear();
-    if (!fetchTgbSum(tgbRow).ok()) break;
-    runReport().rowRead();
-    tgbRow.TgbDtm = first;
-    tgbRow.TgbZtr = to.ztr;
-    lookupZtg(tgbRow);
-    runReport().rowWritten(
-        to.evaluationName
-            ? writeTgbEvaluation(tgbRow, *to.evaluationEnd, *to.evaluationName)
-            : writeTgb(tgbRow));
+  for (bool more = true; more;) {
+    size_t n = fetchBlock(rows, fetchTgbSum, &more);
+    for (size_t i = 0; i < n; ++i) {
+      rows[i].TgbDtm = first;
+      rows[i].TgbZtr = to.ztr;
+      lookupZtgLater(rows[i], nullptr);
+    }
+    session().flush();
+    for (size_t i = 0; i < n; ++i) {
+      if (to.evaluationName)
+        writeTgbEvaluationLater(rows[i], *to.evaluationEnd,
+                                *to.evaluationName, countWritten);
+      else
+        writeTgbLater(rows[i], countWritten);
+    }
   }
   closeTgbSum();
 }
@@ -89,10 +97,11 @@ void sumTimeAccounts(int32_t fromZtr, const DateText& first,
     zkbRow.ZkbZtr = to.ztr;
     totals.fold(zkbRow, true);
     runReport().rowRead();
-    runReport().rowWritten(
-        to.evaluationName
-            ? writeZkbEvaluation(zkbRow, *to.evaluationEnd, *to.evaluationName)
-            : writeZkb(zkbRow));
+    if (to.evaluationName)
+      writeZkbEvaluationLater(zkbRow, *to.evaluationEnd, *to.evaluationName,
+                              countWritten);
+    else
+      writeZkbLater(zkbRow, countWritten);
   }
   closeZkbSum();
 }
@@ -115,10 +124,11 @@ void countBookings(int32_t fromZtr, const DateText& first,
         fromBookings ? fetchBchCount(bstRow) : fetchBstSum(bstRow);
     if (!status.ok()) break;
     runReport().rowRead();
-    runReport().rowWritten(
-        to.evaluationName
-            ? writeBstEvaluation(bstRow, *to.evaluationEnd, *to.evaluationName)
-            : writeBst(bstRow));
+    if (to.evaluationName)
+      writeBstEvaluationLater(bstRow, *to.evaluationEnd, *to.evaluationName,
+                              countWritten);
+    else
+      writeBstLater(bstRow, countWritten);
   }
   if (fromBookings)
     closeBchCount();

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "db/session.h"
+
 namespace ravlen {
 namespace {
 
@@ -182,6 +184,7 @@ std::vector<RunReport::StageTotals> RunReport::stageTotals() const {
 }
 
 void printDebugMessage(std::FILE* out, const char* message) {
+  session().flush();
   runReport().clearProgress();
   std::fputs(message, out);
   std::fflush(out);

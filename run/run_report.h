@@ -122,9 +122,10 @@ class RunReport : public StatementObserver {
 
 RunReport& runReport();
 
-// A "/D" message on `out`: the progress line is erased first, and the
-// message is flushed at once, so that a log file or pipe gets it when it
-// happens rather than at the end of the run.
+// A "/D" message on `out`: the session's held statements run first (their
+// failures are reported before it, as they would have been), the progress
+// line is erased, and the message is flushed at once, so that a log file or
+// pipe gets it when it happens rather than at the end of the run.
 void printDebugMessage(std::FILE* out, const char* message);
 
 // "beim Einfuegen in Zev899Tgb", "beim Lesen aus Zev310Bsv", ...: the

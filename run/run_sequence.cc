@@ -3,6 +3,7 @@
 #include "db/session.h"
 #include "db/sqlhlp.h"
 #include "run/booking_stage.h"
+#include "run/daily_balance_stage.h"
 #include "run/personnel_stage.h"
 #include "run/roll_up.h"
 #include "run/run_report.h"
@@ -43,26 +44,6 @@ void clearDailyBalances(const RunParameters& p) {
   sqlCommit();
 }
 
-// Copies the window's daily balances, each widened with its master data,
-// and after each its time-account bookings; commits once at the end. Any
-// fetch status but 0 ends the loop, the end of the rows as well as an error.
-void transferDailyBalances(const RunParameters& p, const RunState& state) {
-  static TgbRecord row;
-  RowCounts bookings;
-  openTgbSource(p.vonDatum, p.bisDatum);
-  for (;;) {
-    row.clear();
-    if (!fetchTgbSource(row).ok()) break;
-    runReport().rowRead();
-    enrichTgbRow(row, state.pairs);
-    runReport().rowWritten(writeTgb(row));
-    transferZkbOfTgb(row, &bookings);
-  }
-  closeTgbSource();
-  sqlCommit();
-  runReport().addRows("Zeitkontobuchungen", bookings.read, bookings.written);
-}
-
 // Deletes the window's booking statistics and commits. The counts of a week,
 // month, quarter, half-year or year are added to a stored row, so the
 // statistics of the periods that begin before the window and that the
@@ -94,7 +75,7 @@ void standardRun(const RunParameters& p, std::FILE* out) {
   report.beginStage("Bereinigung Tagessalden");
   clearDailyBalances(p);
   report.beginStage("Tagessalden");
-  transferDailyBalances(p, state);
+  runDailyBalanceStage(p.vonDatum, p.bisDatum, state.pairs);
   report.beginStage("Bereinigung Statistik");
   clearStatistics(p);
   rollUpPeriods(p, out);

@@ -1,6 +1,8 @@
 #include "sql/booking.h"
 
 #include <array>
+#include <memory>
+#include <vector>
 
 #include "db/session.h"
 #include "sql/calendar.h"
@@ -75,18 +77,18 @@ FixedText<10> boundFcd;
 FixedText<30> boundKst;
 FixedText<30> textArea;
 
-// Runs a one-text lookup; `dest` takes the received text only on status 0.
+// Runs a one-text lookup of a code table (its answers are kept for the
+// session); `dest` takes the received text only on status 0.
 SqlStatus selectText(SqlText text, HostVars in, FixedText<30>& dest) {
   textArea.clear();
-  SqlStatus status = session().selectInto(text, in, {hostVar(textArea)});
+  SqlStatus status = session().selectIntoKept(text, in, {hostVar(textArea)});
   if (status.ok()) dest = textArea;
   return status;
 }
 
-// Bind copies of the assignment lookup: its key and its receiving area.
+// Bind copies of the assignment lookup: its key.
 FixedText<8> ztgPnr;
 DateText ztgDay;
-BchRecord ztgArea;
 
 void copyZtg(const BchRecord& from, BchRecord& to) {
   to.ZtgAzt = from.ZtgAzt;
@@ -133,6 +135,32 @@ HostVars insertBchInputs() {
   return kIn;
 }
 
+// lookupPnrSpr handed over: *spr takes PnrSpr on status 0 (a NULL leaves
+// it as it is).
+void lookupPnrSprLater(const FixedText<8>& pnr, int32_t* spr,
+                       Session::Done done) {
+  boundPnr = pnr.view();
+  session().selectIntoLater(kLookupPnrSpr, {hostVar(boundPnr)},
+                            {hostVar(*spr)}, std::move(done));
+}
+
+// lookupBchZtg handed over: the row's assignment fields change on status 0
+// only, each NULL column to an empty text.
+void lookupBchZtgLater(BchRecord& rec, Session::Done done) {
+  auto area = std::make_shared<BchRecord>();
+  const HostVar out[] = {
+      hostVar(area->ZtgAzt), hostVar(area->ZtgVra), hostVar(area->ZtgAkr),
+      hostVar(area->ZtgAbt), hostVar(area->ZtgKst), hostVar(area->ZtgKtr),
+      hostVar(area->ZtgKrt), hostVar(area->ZtgAgr), hostVar(area->ZtgBsd)};
+  ztgPnr = rec.BchPnr;
+  ztgDay = rec.BchVon;
+  session().selectIntoLater(kLookupBchZtg, {hostVar(ztgPnr), hostVar(ztgDay)},
+                            out, [area, &rec, done](SqlStatus status) {
+                              if (status.ok()) copyZtg(*area, rec);
+                              if (done) done(status);
+                            });
+}
+
 }  // namespace
 
 SqlStatus openBchSource(const DateText& from, const DateText& to) {
@@ -160,12 +188,9 @@ SqlStatus fetchBchSource(BchRecord& rec) {
 SqlStatus closeBchSource() { return session().closeCursor(kBchSource); }
 
 SqlStatus lookupPnrSpr(const FixedText<8>& pnr, int32_t& language) {
-  // A NULL PnrSpr leaves the preset 1.
-  static int32_t spr;
-  spr = 1;
-  boundPnr = pnr.view();
-  SqlStatus status =
-      session().selectInto(kLookupPnrSpr, {hostVar(boundPnr)}, {hostVar(spr)});
+  int32_t spr = 1;  // a NULL PnrSpr leaves the preset 1
+  SqlStatus status = runAtOnce(
+      [&](Session::Done done) { lookupPnrSprLater(pnr, &spr, done); });
   if (status.ok()) language = spr;
   return status;
 }
@@ -188,37 +213,42 @@ SqlStatus lookupKstText(const FixedText<30>& kst, FixedText<30>& text) {
 }
 
 SqlStatus lookupBchZtg(BchRecord& rec) {
-  static const HostVar kOut[] = {
-      hostVar(ztgArea.ZtgAzt), hostVar(ztgArea.ZtgVra),
-      hostVar(ztgArea.ZtgAkr), hostVar(ztgArea.ZtgAbt),
-      hostVar(ztgArea.ZtgKst), hostVar(ztgArea.ZtgKtr),
-      hostVar(ztgArea.ZtgKrt), hostVar(ztgArea.ZtgAgr),
-      hostVar(ztgArea.ZtgBsd)};
-  ztgPnr = rec.BchPnr;
-  ztgDay = rec.BchVon;
-  ztgArea.clear();
-  SqlStatus status = session().selectInto(
-      kLookupBchZtg, {hostVar(ztgPnr), hostVar(ztgDay)}, kOut);
-  if (status.ok()) copyZtg(ztgArea, rec);
-  return status;
+  return runAtOnce([&](Session::Done done) { lookupBchZtgLater(rec, done); });
 }
 
-void enrichBchRow(BchRecord& rec) {
-  int32_t language = 1;
-  lookupPnrSpr(rec.BchPnr, language);
-  lookupFktText(rec.BchFkt, language, rec.BchTtx);
-  lookupFcdText(rec.BchFcd, rec.BchFtx);
-  lookupKstText(rec.BchKst, rec.BchKtx);
-  rec.BchBup = 0;
-  lookupBchZtg(rec);
+void enrichBchRow(BchRecord& rec) { enrichBchRows({&rec, 1}); }
+
+// The person's language and the assignment read no table that another
+// lookup of the rows writes, and each lookup sets only its own fields: so
+// both are asked for every row together, and the texts (from the kept
+// code tables) follow in each row's order.
+void enrichBchRows(std::span<BchRecord> rows) {
+  static std::vector<int32_t> languages;
+  languages.assign(rows.size(), 1);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    lookupPnrSprLater(rows[i].BchPnr, &languages[i], nullptr);
+    lookupBchZtgLater(rows[i], nullptr);
+  }
+  session().flush();
+  for (size_t i = 0; i < rows.size(); ++i) {
+    BchRecord& rec = rows[i];
+    lookupFktText(rec.BchFkt, languages[i], rec.BchTtx);
+    lookupFcdText(rec.BchFcd, rec.BchFtx);
+    lookupKstText(rec.BchKst, rec.BchKtx);
+    rec.BchBup = 0;
+  }
 }
 
-SqlStatus writeBch(const BchRecord& rec) {
+void writeBchLater(const BchRecord& rec, Session::Done done) {
   writeStamp.clear();
   makeTimestamp(writeStamp);
   writeRow = rec;
-  return updateOrInsert(kUpdateBch, updateBchInputs(), kInsertBch,
-                        insertBchInputs());
+  updateOrInsertLater(kUpdateBch, updateBchInputs(), kInsertBch,
+                      insertBchInputs(), std::move(done));
+}
+
+SqlStatus writeBch(const BchRecord& rec) {
+  return runAtOnce([&](Session::Done done) { writeBchLater(rec, done); });
 }
 
 SqlStatus deleteBst(const DateText& von, const DateText& bis, int32_t ztr) {

@@ -6,7 +6,10 @@
 
 #include <cstdint>
 
+#include <span>
+
 #include "db/fixed_text.h"
+#include "db/session.h"
 #include "db/status.h"
 #include "sql/bch_record.h"
 
@@ -28,7 +31,8 @@ SqlStatus closeBchSource();
 
 // The lookups of one booking. Each returns the status of its statement: 0
 // found, 1403 not found, negative on error (several rows included), and
-// changes its output only on 0.
+// changes its output only on 0. The texts come from code tables whose
+// answers the session keeps for the run (Session::selectIntoKept).
 //  - lookupPnrSpr: the person's language (PnrSpr), 1 when that column is
 //    NULL.
 //  - lookupFktText: the text of booking function `fkt` in `language`
@@ -53,12 +57,17 @@ SqlStatus lookupBchZtg(BchRecord& rec);
 // language 1), the function code's and the cost centre's texts, BchBup 0,
 // the assignment of the booking day. Their statuses are not examined.
 void enrichBchRow(BchRecord& rec);
+// enrichBchRow for every row of `rows`, the lookups that reach the database
+// asked for all rows together (Session::selectIntoLater).
+void enrichBchRows(std::span<BchRecord> rows);
 
 // Writes `rec` with a fresh timestamp in BchDat: updates the Zev899Bch row
 // of the same BchPnr, BchVon, BchUhr and BchFkt; when that does not return 0
 // (no such row, or an error), inserts it. Returns the status of the last
-// statement run.
+// statement run (update_or_insert.h). writeBchLater hands the write over:
+// `done` gets that status once it ran.
 SqlStatus writeBch(const BchRecord& rec);
+void writeBchLater(const BchRecord& rec, Session::Done done);
 
 // Clear-down of the window's statistics rows of one period code.
 SqlStatus deleteBst(const DateText& von, const DateText& bis, int32_t ztr);

@@ -2,6 +2,7 @@
 
 #include "db/session.h"
 #include "sql/calendar.h"
+#include "sql/update_or_insert.h"
 #include "sql/window_delete.h"
 
 namespace ravlen {
@@ -105,15 +106,6 @@ HostVars updateBstEvaluationInputs() {
   return kInputs;
 }
 
-// Insert; only a taken key (-1) leads to the update that adds the count.
-SqlStatus insertOrAdd(SqlText insert, HostVars insertInputs, SqlText update,
-                      HostVars updateInputs) {
-  SqlStatus status =
-      session().execute(insert, insertInputs, Expect::kUniqueKey);
-  if (status != sqlstatus::kUniqueKey) return status;
-  return session().execute(update, updateInputs);
-}
-
 }  // namespace
 
 SqlStatus openBchCount(const DateText& fromDate, const DateText& toDate) {
@@ -150,21 +142,34 @@ SqlStatus fetchBstSum(BstRecord& rec) {
 
 SqlStatus closeBstSum() { return session().closeCursor(kBstSum); }
 
-SqlStatus writeBst(const BstRecord& rec) {
+void writeBstLater(const BstRecord& rec, Session::Done done) {
   makeTimestamp(writeStamp);
   writeRow = rec;
-  return insertOrAdd(kInsertBst, insertBstInputs(), kUpdateBst,
-                     updateBstInputs());
+  insertOrAddLater(kInsertBst, insertBstInputs(), kUpdateBst,
+                   updateBstInputs(), std::move(done));
 }
 
-SqlStatus writeBstEvaluation(const BstRecord& rec, const DateText& periodEnd,
-                             const FixedText<50>& evaluationName) {
+SqlStatus writeBst(const BstRecord& rec) {
+  return runAtOnce([&](Session::Done done) { writeBstLater(rec, done); });
+}
+
+void writeBstEvaluationLater(const BstRecord& rec, const DateText& periodEnd,
+                             const FixedText<50>& evaluationName,
+                             Session::Done done) {
   makeTimestamp(writeStamp);
   writeRow = rec;
   writeEnd = periodEnd;
   writeName = evaluationName;
-  return insertOrAdd(kInsertBstEvaluation, insertBstEvaluationInputs(),
-                     kUpdateBstEvaluation, updateBstEvaluationInputs());
+  insertOrAddLater(kInsertBstEvaluation, insertBstEvaluationInputs(),
+                   kUpdateBstEvaluation, updateBstEvaluationInputs(),
+                   std::move(done));
+}
+
+SqlStatus writeBstEvaluation(const BstRecord& rec, const DateText& periodEnd,
+                             const FixedText<50>& evaluationName) {
+  return runAtOnce([&](Session::Done done) {
+    writeBstEvaluationLater(rec, periodEnd, evaluationName, done);
+  });
 }
 
 SqlStatus deleteBstBefore(const DateText& first, const DateText& beforeDay,

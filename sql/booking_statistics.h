@@ -33,12 +33,15 @@
 //  - writeBst: Zev899Bst;
 //  - writeBstEvaluation: Zev898Bst, with the evaluation's last day (DwhBis)
 //    and name (BstDwh).
+// The *Later forms hand the write over (update_or_insert.h): `done` gets
+// its status once it ran.
 #ifndef RAVLEN_SQL_BOOKING_STATISTICS_H_
 #define RAVLEN_SQL_BOOKING_STATISTICS_H_
 
 #include <cstdint>
 
 #include "db/fixed_text.h"
+#include "db/session.h"
 #include "db/sql_text.h"
 #include "db/status.h"
 #include "sql/bst_record.h"
@@ -55,8 +58,12 @@ SqlStatus fetchBstSum(BstRecord& rec);
 SqlStatus closeBstSum();
 
 SqlStatus writeBst(const BstRecord& rec);
+void writeBstLater(const BstRecord& rec, Session::Done done);
 SqlStatus writeBstEvaluation(const BstRecord& rec, const DateText& periodEnd,
                              const FixedText<50>& evaluationName);
+void writeBstEvaluationLater(const BstRecord& rec, const DateText& periodEnd,
+                             const FixedText<50>& evaluationName,
+                             Session::Done done);
 
 // Removal of statistics rows that a rebuild would otherwise add to, so that
 // a period written again ends with a single count:

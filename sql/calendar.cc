@@ -57,9 +57,9 @@ SqlStatus bounds(SqlText text, int occurrences, const DateText& date,
                  DateText& first, DateText& last) {
   DateText minDay, maxDay;
   HostVar in[3] = {hostVar(date), hostVar(date), hostVar(date)};
-  SqlStatus status =
-      session().selectInto(text, std::span<const HostVar>(in, occurrences),
-                           {hostVar(minDay), hostVar(maxDay)});
+  SqlStatus status = session().selectIntoKept(
+      text, std::span<const HostVar>(in, occurrences),
+      {hostVar(minDay), hostVar(maxDay)});
   // An empty period: the aggregates are NULL and leave both fields empty.
   if (status.ok() && minDay.empty() && maxDay.empty())
     return sqlstatus::kNoData;
@@ -100,7 +100,7 @@ SqlStatus readFirstCalendarDay(DateText& firstDay) {
 SqlStatus shiftDate(const DateText& date, int32_t months, int32_t days,
                     DateText& result) {
   FixedText<17> field;
-  SqlStatus status = session().selectInto(
+  SqlStatus status = session().selectIntoKept(
       kShiftDate, {hostVar(date), hostVar(days), hostVar(months)},
       {hostVar(field)});
   if (status.ok()) takeDate(field, result);

@@ -14,6 +14,9 @@
 //  - weekBounds / monthBounds / quarterBounds / halfYearBounds: the first and
 //    last calendar day of the period that holds the date; 1403 when the
 //    calendar has no row for it.
+//  shiftDate and the bounds keep their answers for the run
+//  (Session::selectIntoKept): the calendar does not change while a run
+//  reads it, and the date step reads no table at all.
 //  - makeTimestamp: the local time now as yyyymmddhhmmss; no database.
 #ifndef RAVLEN_SQL_CALENDAR_H_
 #define RAVLEN_SQL_CALENDAR_H_

@@ -1,5 +1,8 @@
 #include "sql/daily_balance_enrichment.h"
 
+#include <array>
+#include <utility>
+
 #include "db/session.h"
 
 namespace ravlen {
@@ -82,11 +85,11 @@ constexpr SqlText kJav =
     "select JavJaz into :b0:b1  from Zev332Jav where ((JavPnr=:b2 and "
     "JavBeg<=to_date(:b3,'yyyymmdd')) and JavEnd>=to_date(:b3,'yyyymmdd'))";
 
-// The lookups' working copy: a lookup copies the caller's record in, lets
-// the statement write into it, and copies it back only on status 0, so the
-// record never shows half a result. Inputs bind from the copy as well.
-TgbRecord work;
-int32_t workYear = 0;
+// Bind copies of the lookups' inputs. A statement handed over reads its
+// inputs at once, so one copy serves every row.
+FixedText<8> boundPnr;
+DateText boundDay;
+int32_t boundYear = 0;
 
 // The year of the day: the integer value of TgbDtm's first four characters
 // (leading digits only, as a C conversion reads them).
@@ -100,48 +103,126 @@ int32_t yearOf(const TgbRecord& rec) {
   return year;
 }
 
-void takeIn(const TgbRecord& rec) {
-  work = rec;
-  workYear = yearOf(rec);
-}
-
-SqlStatus giveBack(SqlStatus status, TgbRecord& rec) {
-  if (status.ok()) rec = work;
-  return status;
-}
-
-SqlStatus selectIntoRecord(TgbRecord& rec, SqlText text, HostVars in,
-                           HostVars out) {
-  takeIn(rec);
-  return giveBack(session().selectInto(text, in, out), rec);
-}
-
-// The "latest row" lookups: open the cursor, take its first row, close it
-// whatever the fetch returned, and report the fetch.
-SqlStatus firstRowIntoRecord(TgbRecord& rec, SqlText text, HostVars out) {
-  takeIn(rec);
-  SqlStatus status =
-      session().openCursor(text, {hostVar(work.TgbPnr), hostVar(work.TgbDtm)});
-  if (!status.ok()) return status;
-  status = session().fetch(text, out);
-  session().closeCursor(text);
-  return giveBack(status, rec);
-}
-
-HostVars personAndDay() {
-  static const HostVar kIn[] = {hostVar(work.TgbPnr), hostVar(work.TgbDtm)};
+HostVars personAndDay(const TgbRecord& rec) {
+  boundPnr = rec.TgbPnr;
+  boundDay = rec.TgbDtm;
+  static const HostVar kIn[] = {hostVar(boundPnr), hostVar(boundDay)};
   return kIn;
 }
 
-HostVars personAndDayTwice() {
-  static const HostVar kIn[] = {hostVar(work.TgbPnr), hostVar(work.TgbDtm),
-                                hostVar(work.TgbDtm)};
+HostVars personAndDayTwice(const TgbRecord& rec) {
+  personAndDay(rec);
+  static const HostVar kIn[] = {hostVar(boundPnr), hostVar(boundDay),
+                                hostVar(boundDay)};
   return kIn;
 }
 
-HostVars personAndYear() {
-  static const HostVar kIn[] = {hostVar(work.TgbPnr), hostVar(workYear)};
+HostVars personAndYear(const TgbRecord& rec) {
+  boundPnr = rec.TgbPnr;
+  boundYear = yearOf(rec);
+  static const HostVar kIn[] = {hostVar(boundPnr), hostVar(boundYear)};
   return kIn;
+}
+
+// The lookups handed over. Each statement stores into the record's own
+// fields, which change only on status 0 (Session::selectIntoLater), so the
+// record never shows half a result.
+
+void tagLater(TgbRecord& rec, Session::Done done) {
+  const HostVar out[] = {hostVar(rec.TagKzv), hostVar(rec.TagPzv),
+                         hostVar(rec.TagTgb), hostVar(rec.TagHtv),
+                         hostVar(rec.TagHtn), hostVar(rec.TagNpk),
+                         hostVar(rec.TagAmp)};
+  session().selectIntoLater(kTag, personAndDay(rec), out, std::move(done));
+}
+
+void ztgLater(TgbRecord& rec, Session::Done done) {
+  const HostVar out[] = {hostVar(rec.ZtgAzt), hostVar(rec.ZtgVra),
+                         hostVar(rec.ZtgAkr), hostVar(rec.ZtgAbt),
+                         hostVar(rec.ZtgKst), hostVar(rec.ZtgKtr),
+                         hostVar(rec.ZtgKrt), hostVar(rec.ZtgAgr),
+                         hostVar(rec.ZtgBsd), hostVar(rec.ZtgTtp)};
+  session().selectIntoLater(kZtg, personAndDay(rec), out, std::move(done));
+}
+
+// Gaz and Azv deliver the same eight values in the same order.
+std::array<HostVar, 8> workingTimeOutputs(TgbRecord& rec) {
+  return {hostVar(rec.AzvGlv), hostVar(rec.AzvGlb), hostVar(rec.AzvKev),
+          hostVar(rec.AzvKeb), hostVar(rec.AzvMav), hostVar(rec.AzvMab),
+          hostVar(rec.AzvPsm), hostVar(rec.AzvSol)};
+}
+
+void gazLater(TgbRecord& rec, Session::Done done) {
+  session().selectIntoLater(kGaz, personAndDay(rec), workingTimeOutputs(rec),
+                            std::move(done));
+}
+
+void bsvLater(TgbRecord& rec, Session::Done done) {
+  const HostVar out[] = {
+      hostVar(rec.BsvPnm), hostVar(rec.BsvGvo), hostVar(rec.BsvGbi),
+      hostVar(rec.BsvAbr), hostVar(rec.BsvLug), hostVar(rec.BsvUrl),
+      hostVar(rec.BsvBgr), hostVar(rec.BsvDwt), hostVar(rec.BsvSal),
+      hostVar(rec.BsvLfz), hostVar(rec.BsvSfr), hostVar(rec.BsvJam),
+      hostVar(rec.BsvKal), hostVar(rec.BsvPrz), hostVar(rec.BsvMma),
+      hostVar(rec.BsvMon), hostVar(rec.BsvDms), hostVar(rec.BsvAgm),
+      hostVar(rec.BsvAgv), hostVar(rec.BsvRe0), hostVar(rec.BsvRe1),
+      hostVar(rec.BsvRe2), hostVar(rec.BsvRe3), hostVar(rec.BsvRe4),
+      hostVar(rec.BsvRe5), hostVar(rec.BsvRe6), hostVar(rec.BsvRe7),
+      hostVar(rec.BsvRe8), hostVar(rec.BsvRe9)};
+  session().selectIntoLater(kBsv, personAndDayTwice(rec), out,
+                            std::move(done));
+}
+
+void zuoLater(TgbRecord& rec, Session::Done done) {
+  const HostVar out[] = {hostVar(rec.ZuoGvo), hostVar(rec.ZuoGbi)};
+  session().selectIntoLater(kZuo, personAndDayTwice(rec), out,
+                            std::move(done));
+}
+
+void urvLater(TgbRecord& rec, Session::Done done) {
+  const HostVar out[] = {
+      hostVar(rec.UrvJhr), hostVar(rec.UrvVjr), hostVar(rec.UrvUan),
+      hostVar(rec.UrvGur), hostVar(rec.UrvMin), hostVar(rec.UrvVur),
+      hostVar(rec.UrvAbg), hostVar(rec.UrvJub), hostVar(rec.UrvSbh),
+      hostVar(rec.UrvZus), hostVar(rec.UrvSul)};
+  session().selectIntoLater(kUrv, personAndYear(rec), out, std::move(done));
+}
+
+// The "latest row" lookups: the first row of the cursor, which is stored
+// only when its fetch succeeds; the status is that fetch's (or the open's).
+void firstRowLater(SqlText text, TgbRecord& rec, HostVars out,
+                   Session::Done done) {
+  session().rowsLater(text, personAndDay(rec), out, 1, [] {},
+                      std::move(done));
+}
+
+void utgLater(TgbRecord& rec, Session::Done done) {
+  const HostVar out[] = {hostVar(rec.UtgGut), hostVar(rec.UtgVtg),
+                         hostVar(rec.UtgGkt), hostVar(rec.UtgVfl),
+                         hostVar(rec.UtgRtg)};
+  firstRowLater(kLatestUtg, rec, out, std::move(done));
+}
+
+void sfvLater(TgbRecord& rec, Session::Done done) {
+  const HostVar out[] = {hostVar(rec.SfvVtg), hostVar(rec.SfvVan),
+                         hostVar(rec.SfvZus)};
+  session().selectIntoLater(kSfv, personAndYear(rec), out, std::move(done));
+}
+
+void sfzLater(TgbRecord& rec, Session::Done done) {
+  const HostVar out[] = {hostVar(rec.SfzGen), hostVar(rec.SfzAns),
+                         hostVar(rec.SfzAnt), hostVar(rec.SfzVpl)};
+  firstRowLater(kLatestSfz, rec, out, std::move(done));
+}
+
+void javLater(TgbRecord& rec, Session::Done done) {
+  session().selectIntoLater(kJav, personAndDayTwice(rec),
+                            {hostVar(rec.JavJaz)}, std::move(done));
+}
+
+// The status of a lookup handed over, once the session has run it.
+Session::Done into(SqlStatus* status) {
+  return [status](SqlStatus s) { *status = s; };
 }
 
 // One function-code slot: its code field and the three fields it fills.
@@ -166,8 +247,8 @@ SqlStatus lookupFunctionType(TgbRecord& rec, const FunctionCodeSlot& slot,
                              int32_t type) {
   static int32_t boundType;
   boundType = type;
-  return selectIntoRecord(rec, *slot.typeQuery, {hostVar(boundType)},
-                          {hostVar(work.*slot.typeText)});
+  return session().selectIntoKept(*slot.typeQuery, {hostVar(boundType)},
+                                  {hostVar(rec.*slot.typeText)});
 }
 
 // Wrapping 32-bit arithmetic: the sums of balance pairs may overflow, and
@@ -196,15 +277,21 @@ int32_t pairValue(const TgbRecord& rec, int32_t n) {
 
 bool namesPair(int32_t n) { return n >= 1 && n <= 7; }
 
+// Azv of the working-time model ZtgAzt (a code table: kept for the run).
+SqlStatus lookupAzv(TgbRecord& rec) {
+  static FixedText<5> boundModel;
+  boundModel = rec.ZtgAzt;
+  return session().selectIntoKept(kAzv, {hostVar(boundModel)},
+                                  workingTimeOutputs(rec));
+}
+
+SqlStatus atOnce(void (*later)(TgbRecord&, Session::Done), TgbRecord& rec) {
+  return runAtOnce([&](Session::Done done) { later(rec, done); });
+}
+
 }  // namespace
 
-SqlStatus lookupTag(TgbRecord& rec) {
-  static const HostVar kOut[] = {
-      hostVar(work.TagKzv), hostVar(work.TagPzv), hostVar(work.TagTgb),
-      hostVar(work.TagHtv), hostVar(work.TagHtn), hostVar(work.TagNpk),
-      hostVar(work.TagAmp)};
-  return selectIntoRecord(rec, kTag, personAndDay(), kOut);
-}
+SqlStatus lookupTag(TgbRecord& rec) { return atOnce(tagLater, rec); }
 
 SqlStatus lookupFunctionCode(TgbRecord& rec, int slot,
                              const FixedText<3>& code) {
@@ -214,94 +301,42 @@ SqlStatus lookupFunctionCode(TgbRecord& rec, int slot,
   static int16_t typeIndicator;
   boundCode = code.view();
   type = 0;
-  SqlStatus status = selectIntoRecord(
-      rec, kFunctionCode, {hostVar(boundCode)},
-      {withIndicator(hostVar(type), typeIndicator), hostVar(work.*s.text),
-       hostVar(work.*s.mark)});
+  SqlStatus status = session().selectIntoKept(
+      kFunctionCode, {hostVar(boundCode)},
+      {withIndicator(hostVar(type), typeIndicator), hostVar(rec.*s.text),
+       hostVar(rec.*s.mark)});
   if (!status.ok() || typeIndicator != 0) return status;
   return lookupFunctionType(rec, s, type);
 }
 
-SqlStatus lookupZtg(TgbRecord& rec) {
-  static const HostVar kOut[] = {
-      hostVar(work.ZtgAzt), hostVar(work.ZtgVra), hostVar(work.ZtgAkr),
-      hostVar(work.ZtgAbt), hostVar(work.ZtgKst), hostVar(work.ZtgKtr),
-      hostVar(work.ZtgKrt), hostVar(work.ZtgAgr), hostVar(work.ZtgBsd),
-      hostVar(work.ZtgTtp)};
-  return selectIntoRecord(rec, kZtg, personAndDay(), kOut);
+SqlStatus lookupZtg(TgbRecord& rec) { return atOnce(ztgLater, rec); }
+
+void lookupZtgLater(TgbRecord& rec, Session::Done done) {
+  ztgLater(rec, std::move(done));
 }
 
 SqlStatus lookupGazAzv(TgbRecord& rec) {
-  // Both statements deliver the same eight values in the same order.
-  static const HostVar kOut[] = {
-      hostVar(work.AzvGlv), hostVar(work.AzvGlb), hostVar(work.AzvKev),
-      hostVar(work.AzvKeb), hostVar(work.AzvMav), hostVar(work.AzvMab),
-      hostVar(work.AzvPsm), hostVar(work.AzvSol)};
   rec.TgbGaz = 0;
-  takeIn(rec);
-  work.TgbGaz = 1;
-  SqlStatus status = session().selectInto(kGaz, personAndDay(), kOut);
-  if (status.ok()) return giveBack(status, rec);
-  return selectIntoRecord(rec, kAzv, {hostVar(work.ZtgAzt)}, kOut);
+  SqlStatus status = atOnce(gazLater, rec);
+  if (!status.ok()) return lookupAzv(rec);
+  rec.TgbGaz = 1;
+  return status;
 }
 
 SqlStatus lookupBakWtg(TgbRecord& rec) {
-  return selectIntoRecord(rec, kBakWtg, {hostVar(work.TgbDtm)},
-                          {hostVar(work.BakWtg)});
+  static DateText boundDate;
+  boundDate = rec.TgbDtm;
+  return session().selectIntoKept(kBakWtg, {hostVar(boundDate)},
+                                  {hostVar(rec.BakWtg)});
 }
 
-SqlStatus lookupBsv(TgbRecord& rec) {
-  static const HostVar kOut[] = {
-      hostVar(work.BsvPnm), hostVar(work.BsvGvo), hostVar(work.BsvGbi),
-      hostVar(work.BsvAbr), hostVar(work.BsvLug), hostVar(work.BsvUrl),
-      hostVar(work.BsvBgr), hostVar(work.BsvDwt), hostVar(work.BsvSal),
-      hostVar(work.BsvLfz), hostVar(work.BsvSfr), hostVar(work.BsvJam),
-      hostVar(work.BsvKal), hostVar(work.BsvPrz), hostVar(work.BsvMma),
-      hostVar(work.BsvMon), hostVar(work.BsvDms), hostVar(work.BsvAgm),
-      hostVar(work.BsvAgv), hostVar(work.BsvRe0), hostVar(work.BsvRe1),
-      hostVar(work.BsvRe2), hostVar(work.BsvRe3), hostVar(work.BsvRe4),
-      hostVar(work.BsvRe5), hostVar(work.BsvRe6), hostVar(work.BsvRe7),
-      hostVar(work.BsvRe8), hostVar(work.BsvRe9)};
-  return selectIntoRecord(rec, kBsv, personAndDayTwice(), kOut);
-}
-
-SqlStatus lookupZuo(TgbRecord& rec) {
-  static const HostVar kOut[] = {hostVar(work.ZuoGvo), hostVar(work.ZuoGbi)};
-  return selectIntoRecord(rec, kZuo, personAndDayTwice(), kOut);
-}
-
-SqlStatus lookupUrv(TgbRecord& rec) {
-  static const HostVar kOut[] = {
-      hostVar(work.UrvJhr), hostVar(work.UrvVjr), hostVar(work.UrvUan),
-      hostVar(work.UrvGur), hostVar(work.UrvMin), hostVar(work.UrvVur),
-      hostVar(work.UrvAbg), hostVar(work.UrvJub), hostVar(work.UrvSbh),
-      hostVar(work.UrvZus), hostVar(work.UrvSul)};
-  return selectIntoRecord(rec, kUrv, personAndYear(), kOut);
-}
-
-SqlStatus lookupLatestUtg(TgbRecord& rec) {
-  static const HostVar kOut[] = {hostVar(work.UtgGut), hostVar(work.UtgVtg),
-                                 hostVar(work.UtgGkt), hostVar(work.UtgVfl),
-                                 hostVar(work.UtgRtg)};
-  return firstRowIntoRecord(rec, kLatestUtg, kOut);
-}
-
-SqlStatus lookupSfv(TgbRecord& rec) {
-  static const HostVar kOut[] = {hostVar(work.SfvVtg), hostVar(work.SfvVan),
-                                 hostVar(work.SfvZus)};
-  return selectIntoRecord(rec, kSfv, personAndYear(), kOut);
-}
-
-SqlStatus lookupLatestSfz(TgbRecord& rec) {
-  static const HostVar kOut[] = {hostVar(work.SfzGen), hostVar(work.SfzAns),
-                                 hostVar(work.SfzAnt), hostVar(work.SfzVpl)};
-  return firstRowIntoRecord(rec, kLatestSfz, kOut);
-}
-
-SqlStatus lookupJav(TgbRecord& rec) {
-  return selectIntoRecord(rec, kJav, personAndDayTwice(),
-                          {hostVar(work.JavJaz)});
-}
+SqlStatus lookupBsv(TgbRecord& rec) { return atOnce(bsvLater, rec); }
+SqlStatus lookupZuo(TgbRecord& rec) { return atOnce(zuoLater, rec); }
+SqlStatus lookupUrv(TgbRecord& rec) { return atOnce(urvLater, rec); }
+SqlStatus lookupLatestUtg(TgbRecord& rec) { return atOnce(utgLater, rec); }
+SqlStatus lookupSfv(TgbRecord& rec) { return atOnce(sfvLater, rec); }
+SqlStatus lookupLatestSfz(TgbRecord& rec) { return atOnce(sfzLater, rec); }
+SqlStatus lookupJav(TgbRecord& rec) { return atOnce(javLater, rec); }
 
 void deriveYearBalance(TgbRecord& rec, const YearBalancePairs& pairs) {
   if (namesPair(pairs.jhs)) rec.JavSol = pairValue(rec, pairs.jhs);
@@ -310,22 +345,35 @@ void deriveYearBalance(TgbRecord& rec, const YearBalancePairs& pairs) {
   rec.JavDi2 = sub32(rec.JavJaz, rec.JavIst);
 }
 
-void enrichTgbRow(TgbRecord& rec, const YearBalancePairs& pairs) {
-  lookupTag(rec);
+void submitTgbLookups(TgbRecord& rec, TgbLookups& pending) {
+  tagLater(rec, nullptr);
+  ztgLater(rec, nullptr);
+  gazLater(rec, into(&pending.gaz));
+  bsvLater(rec, nullptr);
+  zuoLater(rec, nullptr);
+  urvLater(rec, nullptr);
+  utgLater(rec, nullptr);
+  sfvLater(rec, nullptr);
+  sfzLater(rec, nullptr);
+  javLater(rec, into(&pending.jav));
+}
+
+void completeTgbLookups(TgbRecord& rec, const TgbLookups& pending,
+                        const YearBalancePairs& pairs) {
   if (!rec.TagTgb.empty()) lookupFunctionCode(rec, 1, rec.TagTgb);
   if (!rec.TagHtv.empty()) lookupFunctionCode(rec, 2, rec.TagHtv);
   if (!rec.TagHtn.empty()) lookupFunctionCode(rec, 3, rec.TagHtn);
-  lookupZtg(rec);
-  lookupGazAzv(rec);
+  rec.TgbGaz = pending.gaz.ok() ? 1 : 0;
+  if (!pending.gaz.ok()) lookupAzv(rec);
   lookupBakWtg(rec);
-  lookupBsv(rec);
-  lookupZuo(rec);
-  lookupUrv(rec);
-  lookupLatestUtg(rec);
-  lookupSfv(rec);
-  lookupLatestSfz(rec);
-  SqlStatus jav = lookupJav(rec);
-  if (jav.ok() && rec.TgbZtr == 1) deriveYearBalance(rec, pairs);
+  if (pending.jav.ok() && rec.TgbZtr == 1) deriveYearBalance(rec, pairs);
+}
+
+void enrichTgbRow(TgbRecord& rec, const YearBalancePairs& pairs) {
+  TgbLookups pending;
+  submitTgbLookups(rec, pending);
+  session().flush();
+  completeTgbLookups(rec, pending, pairs);
 }
 
 }  // namespace ravlen

@@ -10,13 +10,16 @@
 // its (last) statement: 0 found, 1403 not found, negative on error (several
 // matching rows included). It changes its own fields of the record only when
 // it returns 0; a NULL column then leaves its field as it was. On any other
-// status the record is left exactly as it was.
+// status the record is left exactly as it was. The lookups on code tables
+// (function codes and their types, Zev140Azv) and on the calendar keep
+// their answers for the run (Session::selectIntoKept).
 #ifndef RAVLEN_SQL_DAILY_BALANCE_ENRICHMENT_H_
 #define RAVLEN_SQL_DAILY_BALANCE_ENRICHMENT_H_
 
 #include <cstdint>
 
 #include "db/fixed_text.h"
+#include "db/session.h"
 #include "db/status.h"
 #include "sql/tgb_record.h"
 
@@ -34,6 +37,22 @@ struct YearBalancePairs {
 // succeeded, the year-balance derivation.
 void enrichTgbRow(TgbRecord& rec, const YearBalancePairs& pairs);
 
+// enrichTgbRow in two halves, so that the lookups of many rows go to the
+// database together: submitTgbLookups hands over the lookups that need only
+// the row's person and day (Tag, Ztg, Gaz, Bsv, Zuo, Urv, the latest Utg,
+// Sfv, the latest Sfz, Jav); after the session's flush, completeTgbLookups
+// runs what depends on their answers (the function codes of the day's
+// three slots, Azv where Gaz found nothing) and the calendar's, and derives
+// the year balance. `rec` and `pending` must stay in place in between.
+// Together they leave `rec` as enrichTgbRow does: each lookup sets only its
+// own fields and reads only the person and the day.
+struct TgbLookups {
+  SqlStatus gaz, jav;  // the statuses the sequence examines
+};
+void submitTgbLookups(TgbRecord& rec, TgbLookups& pending);
+void completeTgbLookups(TgbRecord& rec, const TgbLookups& pending,
+                        const YearBalancePairs& pairs);
+
 // TagKzv, TagPzv, TagTgb, TagHtv, TagHtn, TagNpk, TagAmp.
 SqlStatus lookupTag(TgbRecord& rec);
 
@@ -45,8 +64,11 @@ SqlStatus lookupFunctionCode(TgbRecord& rec, int slot,
                              const FixedText<3>& code);
 
 // ZtgAzt .. ZtgTtp of the assignment that starts exactly on TgbDtm. Also used
-// by the period roll-up with the period's first day in TgbDtm.
+// by the period roll-up with the period's first day in TgbDtm, handed over
+// for many rows at once (lookupZtgLater: `rec` changes when the session has
+// run it).
 SqlStatus lookupZtg(TgbRecord& rec);
+void lookupZtgLater(TgbRecord& rec, Session::Done done);
 
 // TgbGaz and AzvSol .. AzvPsm: from the person's Zev322Gaz row of the day
 // (TgbGaz 1), else from the Zev140Azv row named by ZtgAzt (TgbGaz 0).

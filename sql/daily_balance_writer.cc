@@ -46,10 +46,10 @@ void prepareWriteRow(const TgbRecord& rec) {
 }
 
 // The update, and the insert when the update did not hit the row.
-SqlStatus updateOrInsert(const BoundStatement& update,
-                         const BoundStatement& insert) {
-  return updateOrInsert(update.text, update.inputs(), insert.text,
-                        insert.inputs());
+void updateOrInsertLater(const BoundStatement& update,
+                         const BoundStatement& insert, Session::Done done) {
+  updateOrInsertLater(update.text, update.inputs(), insert.text,
+                      insert.inputs(), std::move(done));
 }
 
 // Bind copies of the sum cursor: its parameters and the row being fetched.
@@ -70,21 +70,32 @@ HostVars tgbSumOutputs() {
 
 }  // namespace
 
-SqlStatus writeTgb(const TgbRecord& rec) {
+void writeTgbLater(const TgbRecord& rec, Session::Done done) {
   static const BoundStatement kUpdate(kUpdateTgb);
   static const BoundStatement kInsert(kInsertTgb);
   prepareWriteRow(rec);
-  return updateOrInsert(kUpdate, kInsert);
+  updateOrInsertLater(kUpdate, kInsert, std::move(done));
 }
 
-SqlStatus writeTgbEvaluation(const TgbRecord& rec, const DateText& endDate,
-                             const FixedText<50>& name) {
+SqlStatus writeTgb(const TgbRecord& rec) {
+  return runAtOnce([&](Session::Done done) { writeTgbLater(rec, done); });
+}
+
+void writeTgbEvaluationLater(const TgbRecord& rec, const DateText& endDate,
+                             const FixedText<50>& name, Session::Done done) {
   static const BoundStatement kUpdate(kUpdateTgbEvaluation);
   static const BoundStatement kInsert(kInsertTgbEvaluation);
   prepareWriteRow(rec);
   writeRow.DwhBis = endDate;
   writeRow.TgbDwh = name;
-  return updateOrInsert(kUpdate, kInsert);
+  updateOrInsertLater(kUpdate, kInsert, std::move(done));
+}
+
+SqlStatus writeTgbEvaluation(const TgbRecord& rec, const DateText& endDate,
+                             const FixedText<50>& name) {
+  return runAtOnce([&](Session::Done done) {
+    writeTgbEvaluationLater(rec, endDate, name, done);
+  });
 }
 
 SqlStatus openTgbSum(int32_t ztr, const DateText& first, const DateText& last) {

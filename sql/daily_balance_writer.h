@@ -10,7 +10,9 @@
 //  - writeTgb: Zev899Tgb, keyed by TgbPnr, TgbZtr and TgbDtm;
 //  - writeTgbEvaluation: Zev898Tgb, keyed also by the evaluation's name
 //    (TgbDwh) and last day (DwhBis).
-// Both return 0 when the update hit the row, else the insert's status.
+// Both return 0 when the update hit the row, else the insert's status
+// (update_or_insert.h). The *Later forms hand the write over: `done` gets
+// that status once it ran.
 //
 // Sum cursor over the Zev899Tgb rows of period code `ztr` whose TgbDtm lies
 // in first .. last (yyyymmdd, both inclusive), one row per person in no
@@ -28,14 +30,18 @@
 #include <cstdint>
 
 #include "db/fixed_text.h"
+#include "db/session.h"
 #include "db/status.h"
 #include "sql/tgb_record.h"
 
 namespace ravlen {
 
 SqlStatus writeTgb(const TgbRecord& rec);
+void writeTgbLater(const TgbRecord& rec, Session::Done done);
 SqlStatus writeTgbEvaluation(const TgbRecord& rec, const DateText& endDate,
                              const FixedText<50>& name);
+void writeTgbEvaluationLater(const TgbRecord& rec, const DateText& endDate,
+                             const FixedText<50>& name, Session::Done done);
 
 SqlStatus openTgbSum(int32_t ztr, const DateText& first, const DateText& last);
 SqlStatus fetchTgbSum(TgbRecord& rec);

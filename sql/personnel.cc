@@ -76,9 +76,8 @@ HostVars pnrSourceOutputs() {
   return std::span<const HostVar>(kAll).first(kSourceFields);
 }
 
-// Working copy of the assignment lookup: the caller's record goes in, the
-// statement writes into it, and it goes back only on status 0.
-PnrRecord ztgRow;
+// Bind copy of the assignment lookup's key.
+FixedText<8> ztgPnr;
 
 // Bind copy of the writer: the caller's record and the time of the write.
 PnrRecord writeRow;
@@ -125,23 +124,29 @@ SqlStatus fetchPnrSource(PnrRecord& rec) {
 
 SqlStatus closePnrSource() { return session().closeCursor(kPnrSource); }
 
-SqlStatus lookupPnrZtg(PnrRecord& rec) {
-  static const std::vector<HostVar> kAll = recordVars(ztgRow);
-  static const std::span<const HostVar> kOut =
-      std::span<const HostVar>(kAll).subspan(kSourceFields, kZtgFields);
-  ztgRow = rec;
-  SqlStatus status =
-      session().selectInto(kPnrZtg, {hostVar(ztgRow.PnrNum)}, kOut);
-  if (status.ok()) rec = ztgRow;
-  return status;
+void lookupPnrZtgLater(PnrRecord& rec, Session::Done done) {
+  std::vector<HostVar> all = recordVars(rec);
+  ztgPnr = rec.PnrNum;
+  session().selectIntoLater(
+      kPnrZtg, {hostVar(ztgPnr)},
+      std::span<const HostVar>(all).subspan(kSourceFields, kZtgFields),
+      std::move(done));
 }
 
-SqlStatus writePnr(const PnrRecord& rec) {
+SqlStatus lookupPnrZtg(PnrRecord& rec) {
+  return runAtOnce([&](Session::Done done) { lookupPnrZtgLater(rec, done); });
+}
+
+void writePnrLater(const PnrRecord& rec, Session::Done done) {
   writeStamp.clear();
   makeTimestamp(writeStamp);
   writeRow = rec;
-  return updateOrInsert(kUpdatePnr, updatePnrInputs(), kInsertPnr,
-                        insertPnrInputs());
+  updateOrInsertLater(kUpdatePnr, updatePnrInputs(), kInsertPnr,
+                      insertPnrInputs(), std::move(done));
+}
+
+SqlStatus writePnr(const PnrRecord& rec) {
+  return runAtOnce([&](Session::Done done) { writePnrLater(rec, done); });
 }
 
 }  // namespace ravlen

@@ -8,6 +8,7 @@
 #define RAVLEN_SQL_PERSONNEL_H_
 
 #include "db/fixed_text.h"
+#include "db/session.h"
 #include "db/status.h"
 #include "sql/pnr_record.h"
 
@@ -32,16 +33,20 @@ SqlStatus closePnrSource();
 // database's current day, whatever the window. On status 0 the nine fields
 // take the row's values, a NULL column leaving its field as it was; on any
 // other status (1403 none, negative error or several rows) `rec` is
-// unchanged.
+// unchanged. lookupPnrZtgLater hands the lookup over (Session's *Later
+// operations): `rec` changes when the session has run it.
 SqlStatus lookupPnrZtg(PnrRecord& rec);
+void lookupPnrZtgLater(PnrRecord& rec, Session::Done done);
 
 // Writes the person's Zev899Pnr row with a fresh PnrDat (local time,
 // yyyymmddhhmmss): updates the row of PnrNum and, when the update reports
 // anything but 0 (1403 for a new person, or an error), inserts it. Numbers
 // are bound as they are, texts as their content, an empty text as NULL.
 // Returns 0 when the update hit the row, else the insert's status. `rec` is
-// never changed.
+// never changed. writePnrLater hands the write over: `done` gets that
+// status once it ran.
 SqlStatus writePnr(const PnrRecord& rec);
+void writePnrLater(const PnrRecord& rec, Session::Done done);
 
 }  // namespace ravlen
 

@@ -1,6 +1,9 @@
 #include "sql/time_account.h"
 
 #include <array>
+#include <memory>
+#include <utility>
+#include <vector>
 
 #include "db/session.h"
 #include "sql/calendar.h"
@@ -97,15 +100,12 @@ int32_t sumZtr = 0;
 DateText sumFirst, sumLast;
 ZkbRecord sumRow;
 
-HostVars zkbSourceOutputs() {
-  static const HostVar kOutputs[] = {
-      hostVar(sourceRow.ZkbPnr), hostVar(sourceRow.ZkbZtr),
-      hostVar(sourceRow.ZkbDtm), hostVar(sourceRow.ZkbKst),
-      hostVar(sourceRow.ZkbKtr), hostVar(sourceRow.ZkbKrt),
-      hostVar(sourceRow.ZkbZkt), hostVar(sourceRow.ZkbStd),
-      hostVar(sourceRow.ZkbTge), hostVar(sourceRow.ZkbStg),
-      hostVar(sourceRow.ZkbSto), hostVar(sourceRow.ZkbBem)};
-  return kOutputs;
+// The source cursor's twelve columns into `r`.
+std::array<HostVar, 12> zkbSourceOutputs(ZkbRecord& r) {
+  return {hostVar(r.ZkbPnr), hostVar(r.ZkbZtr), hostVar(r.ZkbDtm),
+          hostVar(r.ZkbKst), hostVar(r.ZkbKtr), hostVar(r.ZkbKrt),
+          hostVar(r.ZkbZkt), hostVar(r.ZkbStd), hostVar(r.ZkbTge),
+          hostVar(r.ZkbStg), hostVar(r.ZkbSto), hostVar(r.ZkbBem)};
 }
 
 // The writers' binds, in the four statements' placeholder orders, composed
@@ -182,6 +182,72 @@ void copyAssignment(const TgbRecord& tgb, ZkbRecord& zkb) {
   zkb.ZtgTtp = tgb.ZtgTtp;
 }
 
+// The write callback of the transfer: a booking written counts.
+Session::Done countInto(RowCounts* counts) {
+  return [counts](SqlStatus status) {
+    if (status.ok()) ++counts->written;
+  };
+}
+
+// Numbers, folds and hands over the write of one booking of `tgb` whose
+// day count is set.
+void writeBookingLater(const TgbRecord& tgb, ZkbRecord& booking,
+                       ZkbKeyTotals& totals, RowCounts* counts) {
+  totals.fold(booking, tgb.TgbZtr == 1);
+  writeZkbLater(booking, countInto(counts));
+}
+
+// The calendar's end of the week (period code 2) or month (3) of `day`;
+// empty for other codes or when the calendar has none.
+DateText calendarPeriodEnd(int32_t ztr, const DateText& day) {
+  DateText first, last;  // first is not used
+  if (ztr == 2) weekBounds(day, first, last);
+  if (ztr == 3) monthBounds(day, first, last);
+  return last;
+}
+
+// The span's end for a week or month booking: the day before the person's
+// next row of the period code; without one (or one before the row's own
+// day), the calendar's end of the row's period.
+DateText spanEnd(const TgbRecord& tgb, SqlStatus periodEnd,
+                 const DateText& nextRowEnd) {
+  if (periodEnd.ok() && !(nextRowEnd < tgb.TgbDtm)) return nextRowEnd;
+  return calendarPeriodEnd(tgb.TgbZtr, tgb.TgbDtm);
+}
+
+void lookupTgbPeriodEndLater(const TgbRecord& tgb, DateText* last,
+                             Session::Done done) {
+  periodPnr = tgb.TgbPnr;
+  periodZtr = tgb.TgbZtr;
+  periodDay = tgb.TgbDtm;
+  auto result = std::make_shared<DateText>();
+  session().selectIntoLater(
+      kLookupTgbPeriodEnd,
+      {hostVar(periodPnr), hostVar(periodZtr), hostVar(periodDay)},
+      {hostVar(*result)}, [result, last, done](SqlStatus status) {
+        // No later row: the minimum is NULL and leaves the result empty.
+        if (status.ok() && result->empty()) status = sqlstatus::kNoData;
+        if (status.ok()) *last = *result;
+        done(status);
+      });
+}
+
+void countDayZkbLater(ZkbRecord& zkb, const DateText& lastDay,
+                      Session::Done done) {
+  countRow = zkb;
+  countLast = lastDay;
+  auto count = std::make_shared<int32_t>(0);
+  session().selectIntoLater(
+      kCountDayZkb,
+      {hostVar(countRow.ZkbPnr), hostVar(countRow.ZkbDtm), hostVar(countLast),
+       hostVar(countRow.ZkbZkt), hostVar(countRow.ZkbKst),
+       hostVar(countRow.ZkbKrt), hostVar(countRow.ZkbKtr)},
+      {hostVar(*count)}, [count, &zkb, done](SqlStatus status) {
+        if (status.ok()) zkb.ZkbAnz = *count;
+        if (done) done(status);
+      });
+}
+
 }  // namespace
 
 SqlStatus deleteZkb(const DateText& von, const DateText& bis, int32_t ztr) {
@@ -204,7 +270,7 @@ SqlStatus openZkbSource(const PersonKey& pnr, int32_t ztr,
 
 SqlStatus fetchZkbSource(ZkbRecord& rec) {
   sourceRow.clear();
-  SqlStatus status = session().fetch(kZkbSource, zkbSourceOutputs());
+  SqlStatus status = session().fetch(kZkbSource, zkbSourceOutputs(sourceRow));
   if (status.ok()) rec = sourceRow;
   return status;
 }
@@ -212,7 +278,7 @@ SqlStatus fetchZkbSource(ZkbRecord& rec) {
 SqlStatus closeZkbSource() { return session().closeCursor(kZkbSource); }
 
 SqlStatus transferZkbOfTgb(const TgbRecord& tgb, RowCounts* counts) {
-  RowCounts ignored;
+  static RowCounts ignored;
   if (counts == nullptr) counts = &ignored;
   openZkbSource(PersonKey(tgb.TgbPnr.view()), tgb.TgbZtr, tgb.TgbDtm);
   static ZkbKeyTotals totals;
@@ -221,80 +287,127 @@ SqlStatus transferZkbOfTgb(const TgbRecord& tgb, RowCounts* counts) {
   while ((status = fetchZkbSource(bookingRow)).ok()) {
     ++counts->read;
     copyAssignment(tgb, bookingRow);
-    bool dayRow = tgb.TgbZtr == 1;
-    if (dayRow)
+    if (tgb.TgbZtr == 1)
       bookingRow.ZkbAnz = 1;
     else
       computeZkbAnz(tgb, bookingRow);
-    totals.fold(bookingRow, dayRow);
-    if (writeZkb(bookingRow).ok()) ++counts->written;
+    writeBookingLater(tgb, bookingRow, totals, counts);
   }
   closeZkbSource();
   return status;
 }
 
-void computeZkbAnz(const TgbRecord& tgb, ZkbRecord& zkb) {
-  SqlStatus (*calendarBounds)(const DateText&, DateText&, DateText&);
-  if (tgb.TgbZtr == 2)
-    calendarBounds = weekBounds;
-  else if (tgb.TgbZtr == 3)
-    calendarBounds = monthBounds;
-  else
-    return;
-  // The span ends the day before the person's next row of the period code;
-  // without one, at the end of the calendar period of the row's day.
-  DateText last;
-  if (!lookupTgbPeriodEnd(tgb, last).ok() || last < tgb.TgbDtm) {
-    DateText first;  // not used
-    calendarBounds(tgb.TgbDtm, first, last);
+void ZkbBlock::readAhead(std::span<const TgbRecord> rows) {
+  static ZkbRecord area;  // each row of a booking lands here first
+  area.clear();
+  rows_.assign(rows.size(), {});
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const TgbRecord& tgb = rows[i];
+    sourcePnr = PersonKey(tgb.TgbPnr.view());
+    sourceZtr = tgb.TgbZtr;
+    sourceDay = tgb.TgbDtm;
+    Row& row = rows_[i];
+    session().rowsLater(
+        kZkbSource,
+        {hostVar(sourcePnr), hostVar(sourceZtr), hostVar(sourceDay)},
+        zkbSourceOutputs(area), kReadAhead,
+        [&row] {
+          row.bookings.push_back(area);
+          area.clear();
+        },
+        [&row](SqlStatus status) { row.status = status; });
   }
+}
+
+// The day counts of the week and month bookings: first every next-row
+// lookup, then every count, each asked for all bookings together.
+void ZkbBlock::countDays(std::span<const TgbRecord> rows) {
+  struct Span {
+    const TgbRecord* tgb;
+    ZkbRecord* booking;
+    DateText nextRowEnd;
+    SqlStatus found;
+  };
+  std::vector<Span> spans;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (rows[i].TgbZtr == 1 || rows_[i].status.ok()) continue;
+    for (ZkbRecord& booking : rows_[i].bookings)
+      spans.push_back({&rows[i], &booking, {}, {}});
+  }
+  for (Span& s : spans) {
+    lookupTgbPeriodEndLater(*s.tgb, &s.nextRowEnd,
+                            [&s](SqlStatus status) { s.found = status; });
+  }
+  session().flush();
+  for (Span& s : spans) {
+    DateText last = spanEnd(*s.tgb, s.found, s.nextRowEnd);
+    if (!last.empty()) countDayZkbLater(*s.booking, last, nullptr);
+  }
+  session().flush();
+}
+
+void ZkbBlock::write(size_t i, const TgbRecord& tgb, RowCounts* counts) {
+  Row& row = rows_[i];
+  if (row.status.ok()) {  // more bookings than were read ahead
+    transferZkbOfTgb(tgb, counts);
+    return;
+  }
+  static ZkbKeyTotals totals;
+  totals.startScope();
+  for (ZkbRecord& booking : row.bookings) {
+    ++counts->read;
+    copyAssignment(tgb, booking);
+    if (tgb.TgbZtr == 1) booking.ZkbAnz = 1;
+    writeBookingLater(tgb, booking, totals, counts);
+  }
+}
+
+void computeZkbAnz(const TgbRecord& tgb, ZkbRecord& zkb) {
+  if (tgb.TgbZtr != 2 && tgb.TgbZtr != 3) return;
+  DateText nextRowEnd;
+  SqlStatus found = lookupTgbPeriodEnd(tgb, nextRowEnd);
+  DateText last = spanEnd(tgb, found, nextRowEnd);
   if (!last.empty()) countDayZkb(zkb, last);
 }
 
 SqlStatus lookupTgbPeriodEnd(const TgbRecord& tgb, DateText& last) {
-  periodPnr = tgb.TgbPnr;
-  periodZtr = tgb.TgbZtr;
-  periodDay = tgb.TgbDtm;
-  DateText result;
-  SqlStatus status = session().selectInto(
-      kLookupTgbPeriodEnd,
-      {hostVar(periodPnr), hostVar(periodZtr), hostVar(periodDay)},
-      {hostVar(result)});
-  // No later row: the minimum is NULL and leaves the result empty.
-  if (status.ok() && result.empty()) return sqlstatus::kNoData;
-  if (status.ok()) last = result;
-  return status;
+  return runAtOnce([&](Session::Done done) {
+    lookupTgbPeriodEndLater(tgb, &last, done);
+  });
 }
 
 SqlStatus countDayZkb(ZkbRecord& zkb, const DateText& lastDay) {
-  countRow = zkb;
-  countLast = lastDay;
-  int32_t count = 0;
-  SqlStatus status = session().selectInto(
-      kCountDayZkb,
-      {hostVar(countRow.ZkbPnr), hostVar(countRow.ZkbDtm), hostVar(countLast),
-       hostVar(countRow.ZkbZkt), hostVar(countRow.ZkbKst),
-       hostVar(countRow.ZkbKrt), hostVar(countRow.ZkbKtr)},
-      {hostVar(count)});
-  if (status.ok()) zkb.ZkbAnz = count;
-  return status;
+  return runAtOnce(
+      [&](Session::Done done) { countDayZkbLater(zkb, lastDay, done); });
+}
+
+void writeZkbLater(const ZkbRecord& rec, Session::Done done) {
+  makeTimestamp(writeStamp);
+  writeRow = rec;
+  updateOrInsertLater(kUpdateZkb, updateZkbInputs(), kInsertZkb,
+                      insertZkbInputs(), std::move(done));
 }
 
 SqlStatus writeZkb(const ZkbRecord& rec) {
-  makeTimestamp(writeStamp);
-  writeRow = rec;
-  return updateOrInsert(kUpdateZkb, updateZkbInputs(), kInsertZkb,
-                        insertZkbInputs());
+  return runAtOnce([&](Session::Done done) { writeZkbLater(rec, done); });
 }
 
-SqlStatus writeZkbEvaluation(const ZkbRecord& rec, const DateText& endDate,
-                             const EvaluationName& name) {
+void writeZkbEvaluationLater(const ZkbRecord& rec, const DateText& endDate,
+                             const EvaluationName& name, Session::Done done) {
   makeTimestamp(writeStamp);
   writeRow = rec;
   writeEnd = endDate;
   writeName = name;
-  return updateOrInsert(kUpdateZkbEvaluation, updateZkbEvaluationInputs(),
-                        kInsertZkbEvaluation, insertZkbEvaluationInputs());
+  updateOrInsertLater(kUpdateZkbEvaluation, updateZkbEvaluationInputs(),
+                      kInsertZkbEvaluation, insertZkbEvaluationInputs(),
+                      std::move(done));
+}
+
+SqlStatus writeZkbEvaluation(const ZkbRecord& rec, const DateText& endDate,
+                             const EvaluationName& name) {
+  return runAtOnce([&](Session::Done done) {
+    writeZkbEvaluationLater(rec, endDate, name, done);
+  });
 }
 
 SqlStatus openZkbSum(int32_t ztr, const DateText& first,

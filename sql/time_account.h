@@ -8,8 +8,11 @@
 #define RAVLEN_SQL_TIME_ACCOUNT_H_
 
 #include <cstdint>
+#include <span>
+#include <vector>
 
 #include "db/fixed_text.h"
+#include "db/session.h"
 #include "db/status.h"
 #include "sql/tgb_record.h"
 #include "sql/zkb_record.h"
@@ -42,12 +45,43 @@ SqlStatus closeZkbSource();
 // writeZkb. Bookings of the row that share a warehouse key are stored as
 // one row with their totals (ZkbKeyTotals). Returns the status that ended
 // the fetch loop (1403 normally).
-// `counts`, when given, is increased by the bookings read and written.
+// `counts`, when given, is increased by the bookings read and written; the
+// writes are handed over (writeZkbLater) and count once they ran.
 struct RowCounts {
   int64_t read = 0;
   int64_t written = 0;
 };
 SqlStatus transferZkbOfTgb(const TgbRecord& tgb, RowCounts* counts = nullptr);
+
+// The bookings of a block of daily-balance rows, transferred as
+// transferZkbOfTgb transfers each row's, with the block's reads asked
+// together (Session's *Later operations):
+//  - readAhead hands over the source read of every row: its first
+//    kReadAhead bookings, each row's own set;
+//  - after the session's flush, countDays gives the week and month
+//    bookings their day counts: the next-row lookups of all of them, then
+//    all counts, each set asked together (the calendar's ends from the
+//    kept calendar); the counts are ready when it returns;
+//  - write(i, tgb, counts) numbers, folds and hands over the writes of row
+//    i's bookings, after the row's own write; a row with more bookings
+//    than were read ahead goes through transferZkbOfTgb instead.
+// The reads touch only source and calendar tables, which no write of the
+// stage changes, so they answer as between the writes.
+class ZkbBlock {
+ public:
+  static constexpr size_t kReadAhead = 100;
+
+  void readAhead(std::span<const TgbRecord> rows);
+  void countDays(std::span<const TgbRecord> rows);
+  void write(size_t i, const TgbRecord& tgb, RowCounts* counts);
+
+ private:
+  struct Row {
+    std::vector<ZkbRecord> bookings;
+    SqlStatus status;  // of the read ahead: 0 when there may be more
+  };
+  std::vector<Row> rows_;
+};
 
 // Sets ZkbAnz of a week (TgbZtr 2) or month (TgbZtr 3) booking to the number
 // of day bookings of the same person and account keys from the booking's day
@@ -74,9 +108,14 @@ SqlStatus countDayZkb(ZkbRecord& zkb, const DateText& lastDay);
 //    ZkbKrt, ZkbZkt;
 //  - writeZkbEvaluation: Zev898Zkb, keyed also by the evaluation's name
 //    (TgbDwh) and end date (DwhBis).
+// The *Later forms hand the write over (update_or_insert.h): `done` gets
+// its status once it ran.
 SqlStatus writeZkb(const ZkbRecord& rec);
+void writeZkbLater(const ZkbRecord& rec, Session::Done done);
 SqlStatus writeZkbEvaluation(const ZkbRecord& rec, const DateText& endDate,
                              const EvaluationName& name);
+void writeZkbEvaluationLater(const ZkbRecord& rec, const DateText& endDate,
+                             const EvaluationName& name, Session::Done done);
 
 // The sum cursor: the Zev899Zkb rows of period code `ztr` dated first .. last
 // (both included), grouped by person, account keys and Ztg texts.

@@ -2,28 +2,129 @@
 
 #include <cstdlib>
 
+#include "db/output_copy.h"
 #include "db/output_store.h"
 #include "db/postgresql/pg_connect.h"
+#include "db/postgresql/pg_inputs.h"
 #include "db/postgresql/pg_status.h"
+#include "db/postgresql/pg_write_pair.h"
 #include "db/statement_scan.h"
 
 namespace ravlen {
 
 namespace {
 
-constexpr char kSavepoint[] = "SAVEPOINT ravlen_s";
-constexpr char kRelease[] = "RELEASE SAVEPOINT ravlen_s";
-constexpr char kRollbackTo[] = "ROLLBACK TO SAVEPOINT ravlen_s";
 constexpr char kPathTail[] = ",kalderon,pg_catalog,oracle,public";
+// Groups of a "group by" in the order of their keys.
+constexpr char kSortedGroups[] = "set enable_hashagg = off";
 
 int rowCount(const PgResult& r) { return r ? PQntuples(r.get()) : 0; }
 
-// The first result of a round trip that failed, else null.
-const PGresult* firstFailure(const std::vector<PgResult>& results) {
-  for (const PgResult& r : results) {
-    if (r && PQresultStatus(r.get()) == PGRES_FATAL_ERROR) return r.get();
+bool touchedNoRow(const PgResult& r) {
+  return std::strtoll(PQcmdTuples(r.get()), nullptr, 10) == 0;
+}
+
+LaterOutcome outcomeOf(const PgFailure& f, StatementOp op) {
+  return {f.status, op, f.message};
+}
+
+PgCommand queryCommand(std::string sql, std::vector<const char*> values = {}) {
+  PgCommand c;
+  c.query = std::move(sql);
+  for (const char* v : values) {
+    c.values.push_back(std::string(v));
+    c.types.push_back(kTextOid);
   }
-  return nullptr;
+  return c;
+}
+
+// Stores row `row` of `r` into `out`, whole or not at all.
+SqlStatus storeResultRow(const PGresult* r, int row, HostVars out,
+                         const std::vector<bool>* indicators,
+                         std::string* message) {
+  OutputCopy copy(out);
+  SqlStatus status = storeRow(
+      copy.vars(), static_cast<size_t>(PQnfields(r)), indicators,
+      [r, row](size_t i) {
+        return PQgetisnull(r, row, static_cast<int>(i)) == 1;
+      },
+      [r, row](size_t i, const HostVar& v) {
+        int c = static_cast<int>(i);
+        return storeText(v, std::string_view(PQgetvalue(r, row, c),
+                                             PQgetlength(r, row, c)));
+      },
+      message);
+  if (status.ok()) copy.keep();
+  return status;
+}
+
+// The outcome of a select-into from its rows (a limit of 2 tells one row
+// from several).
+LaterOutcome selectIntoOutcome(const PGresult* r, HostVars out,
+                               const std::vector<bool>& indicators) {
+  LaterOutcome o{sqlstatus::kOk, StatementOp::kSelectInto, ""};
+  int rows = PQntuples(r);
+  if (rows == 0) {
+    o.status = sqlstatus::kNoData;
+  } else if (rows > 1) {
+    o.status = sqlstatus::kTooManyRows;
+    o.message =
+        "ORA-01422: exact fetch returns more than requested number of rows";
+  } else {
+    o.status = storeResultRow(r, 0, out, &indicators, &o.message);
+  }
+  return o;
+}
+
+// A write run on its own: 1403 when it touched no row.
+PgItem writeItem(PgCommand c, std::function<void(const LaterOutcome&)> done) {
+  PgItem item;
+  item.commands.push_back(std::move(c));
+  item.done = [done](std::vector<PgResult>& r) {
+    done({touchedNoRow(r[0]) ? sqlstatus::kNoData : sqlstatus::kOk,
+          StatementOp::kExecute, ""});
+    return PgItems{};
+  };
+  item.failed = [done](PgFailure& f) {
+    done(outcomeOf(f, StatementOp::kExecute));
+    return PgItems{};
+  };
+  return item;
+}
+
+// A writer's pair as its two statements, each on its own: the first ends
+// its round trip, and the second follows only where the first's outcome
+// calls for it.
+PgItems pairInTurn(WritePattern pattern, const PgCommand& first,
+                   const PgCommand& second,
+                   std::function<void(const WriteOutcome&)> done) {
+  auto afterFirst = [pattern, second, done](const LaterOutcome& o) {
+    bool secondRuns = pattern == WritePattern::kUpdateElseInsert
+                          ? !o.status.ok()
+                          : o.status == sqlstatus::kUniqueKey;
+    PgItems next;
+    if (!secondRuns) {
+      done(WriteOutcome{o, std::nullopt});
+      return next;
+    }
+    next.push_back(writeItem(second, [o, done](const LaterOutcome& s) {
+      done(WriteOutcome{o, s});
+    }));
+    return next;
+  };
+  PgItem one = writeItem(first, [](const LaterOutcome&) {});
+  one.endsTrip = true;
+  one.done = [afterFirst](std::vector<PgResult>& r) {
+    return afterFirst({touchedNoRow(r[0]) ? sqlstatus::kNoData
+                                          : sqlstatus::kOk,
+                       StatementOp::kExecute, ""});
+  };
+  one.failed = [afterFirst](PgFailure& f) {
+    return afterFirst(outcomeOf(f, StatementOp::kExecute));
+  };
+  PgItems items;
+  items.push_back(std::move(one));
+  return items;
 }
 
 }  // namespace
@@ -35,6 +136,7 @@ std::unique_ptr<PgBackend> PgBackend::open(std::string_view service,
                                            std::string* message,
                                            std::chrono::milliseconds lockWait) {
   PGconn* conn = connectToServer(service, login, password, message);
+  if (conn != nullptr) PQclear(PQexec(conn, kSortedGroups));
   if (conn == nullptr || PQenterPipelineMode(conn) != 1) {
     if (conn != nullptr) *message = firstLine(PQerrorMessage(conn), password);
     PQfinish(conn);
@@ -46,303 +148,418 @@ std::unique_ptr<PgBackend> PgBackend::open(std::string_view service,
 }
 
 PgBackend::PgBackend(PGconn* conn, std::chrono::milliseconds lockWait)
-    : conn_(conn), pipeline_(conn), lockWait_(lockWait) {}
+    : conn_(conn), batch_(conn), lockWait_(lockWait) {}
 
 PgBackend::~PgBackend() { PQfinish(conn_); }
 
-SqlStatus PgBackend::failWith(SqlStatus status, std::string message) {
-  lastError_ = std::move(message);
-  return status;
-}
-
-SqlStatus PgBackend::failedResult(const PGresult* r) {
-  const char* state = PQresultErrorField(r, PG_DIAG_SQLSTATE);
-  const char* primary = PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY);
-  std::string sqlstate = state ? state : "";
-  lastError_ = std::string(primary ? primary : PQresultErrorMessage(r)) +
-               " (SQLSTATE " + sqlstate + ")";
-  return statusFromSqlstate(sqlstate);
-}
-
-SqlStatus PgBackend::connectionLost() {
-  lost_ = true;
-  return failWith(sqlstatus::kConnectionLost,
-                  "ORA-03113: end-of-file on communication channel: " +
-                      firstLine(PQerrorMessage(conn_)));
-}
-
 bool PgBackend::usable() {
-  if (!lost_) return true;
-  failWith(sqlstatus::kNotConnected, "ORA-03114: not connected to ORACLE");
+  if (!batch_.lost()) return true;
+  lastError_ = "ORA-03114: not connected to ORACLE";
   return false;
 }
 
-PgBackend::Prepared& PgBackend::prepared(SqlText text, bool cursor) {
-  std::unique_ptr<Prepared>& p = cache_[text.id()];
-  if (p) return *p;
-  p = std::make_unique<Prepared>();
-  p->translation = translateForPostgresql(text.view());
-  p->name = "ravlen_" + std::to_string(++nextName_);
-  if (cursor) {
-    p->translation.sql = "DECLARE " + p->name +
-                         " NO SCROLL CURSOR WITH HOLD FOR " +
-                         p->translation.sql;
-  }
-  return *p;
+// The statement of `text` in `form`, translated once; `rows` is the most
+// rows a kRows form delivers.
+PgBackend::Statement& PgBackend::statement(SqlText text, Form form,
+                                           size_t rows) {
+  size_t key = static_cast<size_t>(form) + rows * 8;
+  std::unique_ptr<Statement>& s = statements_[{text.id(), key}];
+  if (s) return *s;
+  s = std::make_unique<Statement>();
+  s->name = "ravlen_" + std::to_string(++nextName_);
+  s->translation = translateForPostgresql(text.view());
+  s->sql = s->translation.sql;
+  std::vector<Token> tokens = tokenize(s->sql);
+  if (form == Form::kRows &&
+      findTopLevel(tokens, 0, tokens.size(), "limit") == tokens.size())
+    s->sql += "\nlimit " + std::to_string(rows + 1);  // one more: "more"
+  if (form == Form::kCursor)
+    s->sql = "DECLARE " + s->name + " NO SCROLL CURSOR WITH HOLD FOR " + s->sql;
+  return *s;
 }
 
-// One round trip: `queue`'s commands between a savepoint and its release,
-// after BEGIN when no transaction is open and after the closes of finished
-// cursors. On a failure one more round trip rolls back to the savepoint;
-// the status is the first failure's.
-SqlStatus PgBackend::guardedTrip(const Queue& queue,
-                                 std::vector<PgResult>* results) {
-  if (PQtransactionStatus(conn_) == PQTRANS_IDLE) pipeline_.addQuery("BEGIN");
-  pipeline_.addQuery(kSavepoint);
-  for (const std::string& name : pendingCloses_)
-    pipeline_.addQuery("CLOSE " + name);
-  pendingCloses_.clear();
-  queue(pipeline_);
-  pipeline_.addQuery(kRelease);
-  if (!pipeline_.send(results)) return connectionLost();
-  const PGresult* failure = firstFailure(*results);
-  if (failure == nullptr) return sqlstatus::kOk;
-  SqlStatus status = failedResult(failure);
-  std::vector<PgResult> undo;
-  pipeline_.addQuery(kRollbackTo);
-  pipeline_.addQuery(kRelease);
-  if (!pipeline_.send(&undo)) return connectionLost();
-  return status;
+PgCommand PgBackend::command(Statement& s, HostVars in) {
+  PgInputs inputs;
+  inputs.bind(in, s.translation);
+  if (s.types.empty()) s.types = parameterTypes(in, s.translation);
+  PgCommand c;
+  c.statement = &s;
+  for (const char* v : inputs.params().values)
+    c.values.push_back(v ? std::optional<std::string>(v) : std::nullopt);
+  return c;
 }
 
-// Executes `p` with `in` (and fetches its first chunk: cursors); *result
-// gets the execution's result, or the first chunk's.
-SqlStatus PgBackend::runPrepared(Prepared& p, HostVars in, bool fetchFirst,
-                                 PgResult* result) {
-  const PgTranslation& tr = p.translation;
-  if (static_cast<int>(in.size()) != tr.inputCount) {
-    return failWith(SqlStatus(-1008),
-                    "ORA-01008: not all variables bound (" +
-                        std::to_string(in.size()) + " given, " +
-                        std::to_string(tr.inputCount) + " placeholders)");
-  }
-  inputs_.bind(in, tr);
-  size_t prepareAt = SIZE_MAX, resultAt = 0;
-  std::string fetch = "FETCH " + std::to_string(kFetchRows) + " FROM " + p.name;
-  std::vector<PgResult> results;
-  SqlStatus status = guardedTrip(
-      [&](PgPipeline& pl) {
-        if (p.serverOpen) pl.addQuery("CLOSE " + p.name);
-        if (!p.onServer)
-          prepareAt = pl.addPrepare(p.name, tr.sql, parameterTypes(in, tr));
-        resultAt = pl.addPrepared(p.name, inputs_.params());
-        if (fetchFirst) resultAt = pl.addQuery(fetch);
-      },
-      &results);
-  p.serverOpen = false;
-  if (prepareAt < results.size() && succeeded(results[prepareAt].get()))
-    p.onServer = true;
-  if (!status.ok()) return status;
-  *result = std::move(results[resultAt]);
+bool PgBackend::inputsMatch(const Statement& s, HostVars in,
+                            LaterOutcome* failure) {
+  if (static_cast<int>(in.size()) == s.translation.inputCount) return true;
+  *failure = {SqlStatus(-1008), StatementOp::kExecute,
+              "ORA-01008: not all variables bound (" +
+                  std::to_string(in.size()) + " given, " +
+                  std::to_string(s.translation.inputCount) + " placeholders)"};
+  return false;
+}
+
+SqlStatus PgBackend::runNow(PgItem item) {
+  SqlStatus status;
+  auto done = item.done;
+  auto failed = item.failed;
+  item.done = [&status, done](std::vector<PgResult>& r) {
+    status = sqlstatus::kOk;
+    return done ? done(r) : PgItems{};
+  };
+  item.failed = [this, &status, failed](PgFailure& f) {
+    status = f.status;
+    lastError_ = f.message;
+    return failed ? failed(f) : PgItems{};
+  };
+  batch_.add(std::move(item));
+  batch_.run();
   return status;
 }
 
 SqlStatus PgBackend::execute(SqlText text, HostVars in) {
   if (!usable()) return sqlstatus::kNotConnected;
-  Prepared& p = prepared(text, false);
-  PgResult result;
-  SqlStatus status = runPrepared(p, in, false, &result);
-  if (!status.ok()) return status;
-  if (writesRows(p.translation.kind) &&
-      std::strtoll(PQcmdTuples(result.get()), nullptr, 10) == 0)
-    return sqlstatus::kNoData;
-  return status;
+  Statement& s = statement(text, Form::kPlain);
+  LaterOutcome outcome;
+  if (!inputsMatch(s, in, &outcome)) {
+    lastError_ = outcome.message;
+    return outcome.status;
+  }
+  batch_.add(writeItem(command(s, in),
+                       [&outcome](const LaterOutcome& o) { outcome = o; }));
+  batch_.run();
+  if (outcome.status.failed()) lastError_ = outcome.message;
+  if (!writesRows(s.translation.kind) && outcome.status.noData())
+    return sqlstatus::kOk;
+  return outcome.status;
 }
 
 SqlStatus PgBackend::executeImmediate(std::string_view text) {
   if (!usable()) return sqlstatus::kNotConnected;
   std::string schema;
   if (parseSetSchema(text, &schema)) return setSchema(schema);
-  Prepared p;
-  p.translation = translateForPostgresql(text);
-  PgResult result;
-  return runPrepared(p, {}, false, &result);
+  PgTranslation tr = translateForPostgresql(text);
+  PgInputs inputs;
+  inputs.bind({}, tr);
+  PgItem item;
+  item.commands.push_back(queryCommand(tr.sql));
+  for (const char* v : inputs.params().values)
+    item.commands[0].values.push_back(
+        v ? std::optional<std::string>(v) : std::nullopt);
+  item.commands[0].types = inputs.params().types;
+  return runNow(std::move(item));
+}
+
+void PgBackend::selectIntoLater(SqlText text, HostVars in, HostVars out,
+                                std::function<void(const LaterOutcome&)> done) {
+  if (!usable())
+    return done({sqlstatus::kNotConnected, StatementOp::kSelectInto,
+                 lastError_});
+  Statement& s = statement(text, Form::kPlain);
+  LaterOutcome mismatch;
+  if (!inputsMatch(s, in, &mismatch)) return done(mismatch);
+  PgItem item;
+  item.commands.push_back(command(s, in));
+  std::vector<HostVar> outputs(out.begin(), out.end());
+  const std::vector<bool>* indicators = &s.translation.outputIndicators;
+  item.done = [done, outputs, indicators](std::vector<PgResult>& r) {
+    done(selectIntoOutcome(r[0].get(), std::span<const HostVar>(outputs),
+                           *indicators));
+    return PgItems{};
+  };
+  item.failed = [done](PgFailure& f) {
+    done(outcomeOf(f, StatementOp::kSelectInto));
+    return PgItems{};
+  };
+  batch_.add(std::move(item));
 }
 
 SqlStatus PgBackend::selectInto(SqlText text, HostVars in, HostVars out) {
-  if (!usable()) return sqlstatus::kNotConnected;
-  Prepared& p = prepared(text, false);
-  PgResult result;
-  SqlStatus status = runPrepared(p, in, false, &result);
-  if (!status.ok()) return status;
-  int rows = rowCount(result);
-  if (rows == 0) return sqlstatus::kNoData;
-  if (rows > 1)
-    return failWith(sqlstatus::kTooManyRows,
-                    "ORA-01422: exact fetch returns more than requested "
-                    "number of rows");
-  const PGresult* r = result.get();
-  return storeRow(
-      out, static_cast<size_t>(PQnfields(r)), &p.translation.outputIndicators,
-      [r](size_t i) { return PQgetisnull(r, 0, static_cast<int>(i)) == 1; },
-      [r](size_t i, const HostVar& v) {
-        int c = static_cast<int>(i);
-        return storeText(v, std::string_view(PQgetvalue(r, 0, c),
-                                             PQgetlength(r, 0, c)));
-      },
-      &lastError_);
+  SqlStatus status;
+  selectIntoLater(text, in, out, [this, &status](const LaterOutcome& o) {
+    status = o.status;
+    if (!o.message.empty()) lastError_ = o.message;
+  });
+  batch_.run();
+  return status;
 }
+
+// The query of a cursor's text with a limit: its rows come with the
+// answer, the first maxRows of them delivered.
+void PgBackend::rowsLater(SqlText text, HostVars in, HostVars out,
+                          size_t maxRows, std::function<void()> onRow,
+                          std::function<void(const RowsOutcome&)> done) {
+  auto fail = [done](const LaterOutcome& o) {
+    done(RowsOutcome{o.status, {{o.status, StatementOp::kOpen, o.message}}});
+  };
+  if (!usable())
+    return fail({sqlstatus::kNotConnected, StatementOp::kOpen, lastError_});
+  Statement& s = statement(text, Form::kRows, maxRows);
+  LaterOutcome mismatch;
+  if (!inputsMatch(s, in, &mismatch)) return fail(mismatch);
+  PgItem item;
+  item.commands.push_back(command(s, in));
+  std::vector<HostVar> outputs(out.begin(), out.end());
+  item.done = [done, onRow, outputs, maxRows](std::vector<PgResult>& r) {
+    const PGresult* rows = r[0].get();
+    size_t count = static_cast<size_t>(PQntuples(rows));
+    RowsOutcome o{count > maxRows ? sqlstatus::kOk : sqlstatus::kNoData, {}};
+    for (size_t i = 0; i < count && i < maxRows; ++i) {
+      std::string message;
+      SqlStatus stored =
+          storeResultRow(rows, static_cast<int>(i),
+                         std::span<const HostVar>(outputs), nullptr, &message);
+      if (!stored.ok()) {
+        o = RowsOutcome{stored, {{stored, StatementOp::kFetch, message}}};
+        break;
+      }
+      onRow();
+    }
+    done(o);
+    return PgItems{};
+  };
+  item.failed = [fail](PgFailure& f) {
+    fail(outcomeOf(f, StatementOp::kOpen));
+    return PgItems{};
+  };
+  batch_.add(std::move(item));
+}
+
+// The pair's server form (pg_write_pair.h), made once per pair of texts and
+// host variables; null where the texts have none.
+PgBackend::Pair* PgBackend::pair(const WriteSteps& steps,
+                                 const Statement& first,
+                                 const Statement& second) {
+  std::vector<const void*> addresses;
+  for (HostVars in : {steps.firstIn, steps.secondIn})
+    for (const HostVar& v : in) addresses.push_back(v.address);
+  std::vector<std::unique_ptr<Pair>>& known =
+      pairs_[{steps.first.id(), steps.second.id()}];
+  for (std::unique_ptr<Pair>& p : known) {
+    if (p->addresses == addresses)
+      return p->statement.sql.empty() ? nullptr : p.get();
+  }
+  Pair& p = *known.emplace_back(std::make_unique<Pair>());
+  p.addresses = std::move(addresses);
+  p.numbers = sharedNumbers(steps.firstIn, steps.secondIn);
+  p.statement.name = "ravlen_" + std::to_string(++nextName_);
+  p.statement.types = first.types;
+  for (size_t i = 0; i < p.numbers.size(); ++i)
+    if (p.numbers[i] > first.translation.inputCount)
+      p.statement.types.push_back(second.types[i]);
+  p.statement.sql = upsertSql(steps.pattern, first.translation,
+                              second.translation, p.numbers);
+  p.otherSql = pairSql(steps.pattern, first.translation, second.translation,
+                       p.numbers);
+  if (p.statement.sql.empty()) p.statement.sql = std::move(p.otherSql);
+  return p.statement.sql.empty() ? nullptr : &p;
+}
+
+// The server refused a pair's upsert: its statement becomes the other
+// form, for every write handed over, even those already held.
+void PgBackend::refuseUpsert(Pair& p) {
+  if (p.otherSql.empty()) return;
+  p.statement.name = "ravlen_" + std::to_string(++nextName_);
+  p.statement.sql = std::move(p.otherSql);
+  p.statement.onServer = false;
+}
+
+void PgBackend::writeLater(const WriteSteps& steps,
+                           std::function<void(const WriteOutcome&)> done) {
+  LaterOutcome failure{sqlstatus::kNotConnected, StatementOp::kExecute,
+                       lastError_};
+  if (!usable()) return done(WriteOutcome{failure, std::nullopt});
+  Statement& first = statement(steps.first, Form::kPlain);
+  Statement& second = statement(steps.second, Form::kPlain);
+  if (!inputsMatch(first, steps.firstIn, &failure) ||
+      !inputsMatch(second, steps.secondIn, &failure))
+    return done(WriteOutcome{failure, std::nullopt});
+  PgCommand one = command(first, steps.firstIn);
+  PgCommand two = command(second, steps.secondIn);
+  WritePattern pattern = steps.pattern;
+  Pair* p = pair(steps, first, second);
+  if (p == nullptr) {
+    for (PgItem& item : pairInTurn(pattern, one, two, done))
+      batch_.add(std::move(item));
+    return;
+  }
+  PgItem item;
+  PgCommand both;
+  both.statement = &p->statement;
+  both.values = one.values;
+  for (size_t i = 0; i < p->numbers.size(); ++i)
+    if (p->numbers[i] > first.translation.inputCount)
+      both.values.push_back(two.values[i]);
+  item.commands.push_back(std::move(both));
+  // The upsert answers with one column, the other form with two.
+  item.done = [pattern, done](std::vector<PgResult>& r) {
+    const PGresult* row = r[0].get();
+    done(PQnfields(row) == 1 ? upsertOutcome(pattern, row)
+                             : pairOutcome(pattern, row));
+    return PgItems{};
+  };
+  item.failed = [this, p, pattern, one, two, done](PgFailure& f) {
+    if (f.preparing) refuseUpsert(*p);
+    return pairInTurn(pattern, one, two, done);
+  };
+  batch_.add(std::move(item));
+}
+
+void PgBackend::flush() { batch_.run(); }
 
 SqlStatus PgBackend::openCursor(SqlText text, HostVars in) {
   if (!usable()) return sqlstatus::kNotConnected;
-  Prepared& p = prepared(text, true);
-  p.open = false;
-  p.rows.reset();
-  p.nextRow = 0;
-  PgResult first;
-  SqlStatus status = runPrepared(p, in, true, &first);
-  if (!status.ok()) return status;
-  p.open = p.serverOpen = true;
-  p.exhausted = rowCount(first) < kFetchRows;
-  p.rows = std::move(first);
-  if (p.exhausted) closeOnServer(p);
-  return status;
-}
-
-void PgBackend::closeOnServer(Prepared& p) {
-  if (p.serverOpen) pendingCloses_.push_back(p.name);
-  p.serverOpen = false;
-}
-
-SqlStatus PgBackend::fetchChunk(Prepared& p) {
-  std::string fetch = "FETCH " + std::to_string(kFetchRows) + " FROM " + p.name;
-  std::vector<PgResult> results;
-  size_t at = 0;
-  p.rows.reset();
-  p.nextRow = 0;
-  SqlStatus status = guardedTrip(
-      [&](PgPipeline& pl) { at = pl.addQuery(fetch); }, &results);
-  if (!status.ok()) {
-    p.exhausted = true;
-    return status;
+  Statement& s = statement(text, Form::kCursor);
+  Cursor& c = cursors_[text.id()];
+  c.statement = &s;
+  closeOnServer(c);
+  c.open = false;
+  c.rows.reset();
+  c.nextRow = 0;
+  LaterOutcome mismatch;
+  if (!inputsMatch(s, in, &mismatch)) {
+    lastError_ = mismatch.message;
+    return mismatch.status;
   }
-  p.rows = std::move(results[at]);
-  p.exhausted = rowCount(p.rows) < kFetchRows;
-  if (p.exhausted) closeOnServer(p);
-  return status;
+  PgItem item;
+  item.commands.push_back(command(s, in));
+  item.commands.push_back(
+      queryCommand("FETCH " + std::to_string(kFetchRows) + " FROM " + s.name));
+  item.endsTrip = true;
+  item.done = [this, &c](std::vector<PgResult>& r) {
+    c.open = c.serverOpen = true;
+    c.exhausted = rowCount(r[1]) < kFetchRows;
+    c.rows = std::move(r[1]);
+    if (c.exhausted) closeOnServer(c);
+    return PgItems{};
+  };
+  return runNow(std::move(item));
 }
 
-SqlStatus PgBackend::storeFetchedRow(Prepared& p, HostVars out) {
-  const PGresult* r = p.rows.get();
-  int row = p.nextRow++;
-  return storeRow(
-      out, static_cast<size_t>(PQnfields(r)), nullptr,
-      [r, row](size_t i) {
-        return PQgetisnull(r, row, static_cast<int>(i)) == 1;
-      },
-      [r, row](size_t i, const HostVar& v) {
-        int c = static_cast<int>(i);
-        return storeText(v, std::string_view(PQgetvalue(r, row, c),
-                                             PQgetlength(r, row, c)));
-      },
-      &lastError_);
+// The next chunk of an open cursor. The server's cursor moves whether or
+// not its trip is undone: the chunk is never fetched twice.
+SqlStatus PgBackend::fetchChunk(Cursor& c) {
+  c.rows.reset();
+  c.nextRow = 0;
+  PgItem item;
+  item.commands.push_back(queryCommand("FETCH " + std::to_string(kFetchRows) +
+                                       " FROM " + c.statement->name));
+  item.undoneByRollback = false;
+  item.endsTrip = true;
+  item.done = [this, &c](std::vector<PgResult>& r) {
+    c.exhausted = rowCount(r[0]) < kFetchRows;
+    c.rows = std::move(r[0]);
+    if (c.exhausted) closeOnServer(c);
+    return PgItems{};
+  };
+  item.failed = [&c](PgFailure&) {
+    c.exhausted = true;
+    return PgItems{};
+  };
+  return runNow(std::move(item));
 }
 
 SqlStatus PgBackend::fetch(SqlText text, HostVars out) {
   if (!usable()) return sqlstatus::kNotConnected;
-  auto it = cache_.find(text.id());
-  if (it == cache_.end() || !it->second->open)
-    return failWith(SqlStatus(-1001), "ORA-01001: invalid cursor");
-  Prepared& p = *it->second;
-  if (p.nextRow >= rowCount(p.rows)) {
-    if (p.exhausted) return sqlstatus::kNoData;
-    SqlStatus status = fetchChunk(p);
-    if (!status.ok()) return status;
-    if (rowCount(p.rows) == 0) return sqlstatus::kNoData;
+  auto it = cursors_.find(text.id());
+  if (it == cursors_.end() || !it->second.open) {
+    lastError_ = "ORA-01001: invalid cursor";
+    return SqlStatus(-1001);
   }
-  return storeFetchedRow(p, out);
+  Cursor& c = it->second;
+  if (c.nextRow >= rowCount(c.rows)) {
+    if (c.exhausted) return sqlstatus::kNoData;
+    SqlStatus status = fetchChunk(c);
+    if (!status.ok()) return status;
+    if (rowCount(c.rows) == 0) return sqlstatus::kNoData;
+  }
+  return storeResultRow(c.rows.get(), c.nextRow++, out, nullptr, &lastError_);
+}
+
+// A cursor that has delivered its last row, or was closed, is closed on
+// the server with the next round trip.
+void PgBackend::closeOnServer(Cursor& c) {
+  if (!c.serverOpen) return;
+  c.serverOpen = false;
+  PgItem close;
+  close.commands.push_back(queryCommand("CLOSE " + c.statement->name));
+  close.undoneByRollback = false;
+  batch_.add(std::move(close));
 }
 
 SqlStatus PgBackend::closeCursor(SqlText text) {
   if (!usable()) return sqlstatus::kNotConnected;
-  auto it = cache_.find(text.id());
-  if (it == cache_.end() || !it->second->open)
-    return failWith(SqlStatus(-1001), "ORA-01001: invalid cursor");
-  Prepared& p = *it->second;
-  closeOnServer(p);
-  p.open = false;
-  p.rows.reset();
+  auto it = cursors_.find(text.id());
+  if (it == cursors_.end() || !it->second.open) {
+    lastError_ = "ORA-01001: invalid cursor";
+    return SqlStatus(-1001);
+  }
+  Cursor& c = it->second;
+  closeOnServer(c);
+  c.open = false;
+  c.rows.reset();
   return sqlstatus::kOk;
 }
 
 SqlStatus PgBackend::commit() {
   if (!usable()) return sqlstatus::kNotConnected;
-  bool inTransaction = PQtransactionStatus(conn_) != PQTRANS_IDLE;
-  if (!inTransaction && pendingCloses_.empty()) {
-    tripsAtCommits_.push_back(pipeline_.roundTrips());
-    return sqlstatus::kOk;
-  }
-  for (const std::string& name : pendingCloses_)
-    pipeline_.addQuery("CLOSE " + name);
-  pendingCloses_.clear();
-  size_t at = inTransaction ? pipeline_.addQuery("COMMIT") : SIZE_MAX;
-  std::vector<PgResult> results;
-  if (!pipeline_.send(&results)) return connectionLost();
-  tripsAtCommits_.push_back(pipeline_.roundTrips());
-  if (const PGresult* failure = firstFailure(results))
-    return failedResult(failure);
-  // A transaction that the server had to abort ends in a rollback.
-  if (at != SIZE_MAX && std::string_view(PQcmdStatus(results[at].get())) != "COMMIT")
-    return failWith(SqlStatus(-2091), "ORA-02091: transaction rolled back");
-  return sqlstatus::kOk;
+  batch_.run();
+  if (!usable()) return sqlstatus::kNotConnected;
+  SqlStatus status = batch_.commit(&lastError_);
+  tripsAtCommits_.push_back(batch_.roundTrips());
+  return status;
 }
 
 // Checks the schema, takes its lock and sets the search path, in one round
 // trip; the lock waits at most lockWait_ (the server's lock timeout, reset
 // in the same trip).
 SqlStatus PgBackend::setSchema(const std::string& name) {
-  if (!isPlainIdentifier(name))
-    return failWith(SqlStatus(-922), "ORA-00922: missing or invalid option");
+  if (!isPlainIdentifier(name)) {
+    lastError_ = "ORA-00922: missing or invalid option";
+    return SqlStatus(-922);
+  }
   std::string schema = lowerAscii(name);
   std::string path = "\"" + schema + "\"" + kPathTail;
   std::string timeout = std::to_string(lockWait_.count());
   bool lock = schema != lockedSchema_;
-  PgParams byName{{schema.c_str()}, {kTextOid}};
-  PgParams wait{{timeout.c_str()}, {kTextOid}};
-  PgParams setPath{{schema.c_str(), path.c_str()}, {kTextOid, kTextOid}};
-  size_t exists = 0;
-  std::vector<PgResult> results;
-  SqlStatus status = guardedTrip(
-      [&](PgPipeline& pl) {
-        exists = pl.addQuery(
-            "select set_config('search_path', $2, false) from pg_namespace "
-            "where nspname=$1",
-            &setPath);
-        if (!lock) return;
-        pl.addQuery("select set_config('lock_timeout', $1, false)", &wait);
-        pl.addQuery(std::string(kSchemaLockSql) +
-                        " from pg_namespace where nspname=$1",
-                    &byName);
-        pl.addQuery("select set_config('lock_timeout', '0', false)");
-      },
-      &results);
-  if (status == sqlstatus::kResourceBusy)
-    return failWith(status, "another run holds schema " + schema +
-                                " (waited " +
-                                std::to_string(lockWait_.count() / 1000) +
-                                " s): " + lastError_);
+  PgItem item;
+  item.commands.push_back(queryCommand(
+      "select set_config('search_path', $2, false) from pg_namespace "
+      "where nspname=$1",
+      {schema.c_str(), path.c_str()}));
+  if (lock) {
+    item.commands.push_back(queryCommand(
+        "select set_config('lock_timeout', $1, false)", {timeout.c_str()}));
+    item.commands.push_back(queryCommand(
+        std::string(kSchemaLockSql) + " from pg_namespace where nspname=$1",
+        {schema.c_str()}));
+    item.commands.push_back(
+        queryCommand("select set_config('lock_timeout', '0', false)"));
+  }
+  item.endsTrip = true;
+  bool exists = false;
+  item.done = [&exists](std::vector<PgResult>& r) {
+    exists = rowCount(r[0]) > 0;
+    return PgItems{};
+  };
+  SqlStatus status = runNow(std::move(item));
+  if (status == sqlstatus::kResourceBusy) {
+    lastError_ = "another run holds schema " + schema + " (waited " +
+                 std::to_string(lockWait_.count() / 1000) +
+                 " s): " + lastError_;
+    return status;
+  }
   if (!status.ok()) return status;
-  if (rowCount(results[exists]) == 0)
-    return failWith(sqlstatus::kUnknownSchema,
-                    "ORA-01435: user does not exist: " + name);
+  if (!exists) {
+    lastError_ = "ORA-01435: user does not exist: " + name;
+    return sqlstatus::kUnknownSchema;
+  }
   if (lock && !lockedSchema_.empty()) {
-    PgParams old{{lockedSchema_.c_str()}, {kTextOid}};
-    guardedTrip(
-        [&](PgPipeline& pl) {
-          pl.addQuery("select pg_advisory_unlock(1380013644, hashtext($1))",
-                      &old);
-        },
-        &results);
+    PgItem unlock;
+    unlock.commands.push_back(queryCommand(
+        "select pg_advisory_unlock(1380013644, hashtext($1))",
+        {lockedSchema_.c_str()}));
+    runNow(std::move(unlock));
   }
   lockedSchema_ = schema;
   return sqlstatus::kOk;

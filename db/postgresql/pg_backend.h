@@ -3,22 +3,27 @@
 //
 // Statements: each text is translated (pg_translate.h) once and prepared
 // on the server once per session, with the parameter types of the host
-// variables it is first run with. Every round trip is one pipeline
-// (pg_pipeline.h): a statement is sent together with what it needs, so a
-// statement costs one round trip:
-//   [BEGIN] SAVEPOINT [CLOSE done cursors] [PREPARE] EXECUTE [FETCH] RELEASE
-// BEGIN when no transaction is open: work becomes permanent at commit()
-// only, and is rolled back when the session ends. The savepoint makes a
-// failed statement undo only itself (one more round trip rolls back to it)
-// instead of aborting the transaction, as the program goes on after
-// failures.
+// variables it is first run with. Every operation becomes an item of the
+// session's batch (pg_batch.h), which sends items in round trips guarded by
+// a savepoint, so that a failed statement undoes only itself while the
+// transaction goes on, as the program goes on after failures. BEGIN starts
+// the first trip after a commit: work becomes permanent at commit() only,
+// and is rolled back when the session ends.
+//
+// Round trips: an operation whose answer the program waits for (execute,
+// selectInto, openCursor, a fetch that needs the next chunk, commit) sends
+// everything held before it in the same trip. The *Later operations are
+// held until then, or until flush(): a block of rows' lookups and writes
+// travels in one or a few trips. A writer's pair travels as statements
+// whose outcome needs no round trip in between (pg_write_pair.h).
 //
 // Cursors: a cursor text is declared "NO SCROLL CURSOR WITH HOLD": it
 // delivers the rows as of its open and survives a commit. The open fetches
 // the first kFetchRows rows in the same round trip, each later chunk takes
 // one more; so at most a chunk of rows is held in memory, whatever the
 // size of the result. A cursor that has delivered its last row, or was
-// closed, is closed on the server with the next round trip.
+// closed, is closed on the server with the next round trip. rowsLater runs
+// the cursor's query with a limit instead of a cursor.
 //
 // Schema statement: "ALTER SESSION SET CURRENT_SCHEMA=NAME" needs an
 // unquoted identifier (-922 otherwise) naming an existing schema in lower
@@ -29,6 +34,13 @@
 // public: unqualified names resolve in the current schema first, then in
 // the system schema, like public synonyms.
 //
+// Groups: the session plans a "group by" by sorting (enable_hashagg off),
+// so the groups come in the order of their keys, as on the embedded
+// database. Where the program's rows depend on the order in which a cursor
+// without "order by" delivers its groups (the booking function that a
+// merged statistics row keeps, the running numbers of summed time-account
+// rows), both backends then agree, whatever plan the server chooses.
+//
 // A lost connection fails the statement that met it with -3113 and every
 // later one with -3114.
 #ifndef RAVLEN_DB_POSTGRESQL_PG_BACKEND_H_
@@ -38,16 +50,16 @@
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "db/backend.h"
-#include "db/postgresql/pg_inputs.h"
-#include "db/postgresql/pg_pipeline.h"
+#include "db/postgresql/pg_batch.h"
 #include "db/postgresql/pg_translate.h"
 
 namespace ravlen {
@@ -79,50 +91,74 @@ class PgBackend : public Backend {
   SqlStatus commit() override;
   const std::string& lastError() const override { return lastError_; }
 
-  uint64_t roundTrips() const override { return pipeline_.roundTrips(); }
+  void selectIntoLater(SqlText text, HostVars in, HostVars out,
+                       std::function<void(const LaterOutcome&)> done) override;
+  void rowsLater(SqlText text, HostVars in, HostVars out, size_t maxRows,
+                 std::function<void()> onRow,
+                 std::function<void(const RowsOutcome&)> done) override;
+  void writeLater(const WriteSteps& steps,
+                  std::function<void(const WriteOutcome&)> done) override;
+  void flush() override;
+
+  uint64_t roundTrips() const override { return batch_.roundTrips(); }
   std::vector<uint64_t> roundTripsAtCommits() const override {
     return tripsAtCommits_;
   }
 
  private:
-  struct Prepared {
+  // A translated statement, prepared on the server as `name`.
+  struct Statement : PgStatement {
     PgTranslation translation;
-    std::string name;    // of the prepared statement (and of the cursor)
-    bool onServer = false;
-    // Cursors only.
+  };
+  // The forms in which a program text reaches the server.
+  enum class Form : uint8_t { kPlain, kCursor, kRows };
+  struct Cursor {
+    Statement* statement = nullptr;
     bool open = false;        // between openCursor and closeCursor
     bool serverOpen = false;  // declared on the server, not yet closed
     bool exhausted = false;   // the server has no more rows
     PgResult rows;            // the chunk being delivered
     int nextRow = 0;
   };
-  // The commands of one round trip are queued by a function of this type.
-  using Queue = std::function<void(PgPipeline&)>;
 
   PgBackend(PGconn* conn, std::chrono::milliseconds lockWait);
 
-  Prepared& prepared(SqlText text, bool cursor);
-  SqlStatus guardedTrip(const Queue& queue, std::vector<PgResult>* results);
-  SqlStatus runPrepared(Prepared& p, HostVars in, bool fetchFirst,
-                        PgResult* result);
-  SqlStatus fetchChunk(Prepared& p);
-  SqlStatus storeFetchedRow(Prepared& p, HostVars out);
+  Statement& statement(SqlText text, Form form, size_t rows = 0);
+  // A writer's pair as one statement (pg_write_pair.h), for the host
+  // variables it was made with (their addresses tell which values both
+  // steps share): the upsert, until the server refuses it; then the other
+  // form, which the statement becomes (both take the same parameters).
+  struct Pair {
+    std::vector<const void*> addresses;
+    std::vector<int> numbers;  // of the second step's inputs
+    PgStatement statement;
+    std::string otherSql;  // the other form, while the upsert is in use
+  };
+  Pair* pair(const WriteSteps& steps, const Statement& first,
+             const Statement& second);
+  void refuseUpsert(Pair& p);
+  PgCommand command(Statement& s, HostVars in);
+  static bool inputsMatch(const Statement& s, HostVars in,
+                          LaterOutcome* failure);
+  // Runs `item` with everything held before it; its status (0 unless it
+  // failed), the failure's message in lastError_.
+  SqlStatus runNow(PgItem item);
+  SqlStatus fetchChunk(Cursor& c);
+  void closeOnServer(Cursor& c);
   SqlStatus setSchema(const std::string& name);
-  void closeOnServer(Prepared& p);
-  SqlStatus failWith(SqlStatus status, std::string message);
-  SqlStatus failedResult(const PGresult* r);
-  SqlStatus connectionLost();
   bool usable();
 
   PGconn* conn_;
-  PgPipeline pipeline_;
+  PgBatch batch_;
   std::chrono::milliseconds lockWait_;
-  std::unordered_map<const void*, std::unique_ptr<Prepared>> cache_;
-  std::vector<std::string> pendingCloses_;
-  PgInputs inputs_;
+  std::map<std::pair<const void*, size_t>, std::unique_ptr<Statement>>
+      statements_;
+  std::map<std::pair<const void*, const void*>,
+           std::vector<std::unique_ptr<Pair>>>
+      pairs_;
+  std::unordered_map<const void*, Cursor> cursors_;
   std::string lockedSchema_;
   int nextName_ = 0;
-  bool lost_ = false;
   std::string lastError_;
   std::vector<uint64_t> tripsAtCommits_;
 };

@@ -1,11 +1,27 @@
 #include "db/postgresql/pg_pipeline.h"
 
+#include <poll.h>
+
+#include <thread>
+
 namespace ravlen {
+
+namespace {
+
+std::chrono::microseconds tripDelay{0};
+
+}  // namespace
+
+void addRoundTripDelay(std::chrono::microseconds delay) { tripDelay = delay; }
 
 bool succeeded(const PGresult* r) {
   if (r == nullptr) return false;
   ExecStatusType s = PQresultStatus(r);
   return s == PGRES_COMMAND_OK || s == PGRES_TUPLES_OK;
+}
+
+PgPipeline::PgPipeline(PGconn* conn) : conn_(conn) {
+  PQsetnonblocking(conn_, 1);
 }
 
 size_t PgPipeline::queuedOne(int sent) {
@@ -34,6 +50,18 @@ size_t PgPipeline::addPrepared(const std::string& name,
       params.values.data(), nullptr, nullptr, 0));
 }
 
+bool PgPipeline::flushAll() {
+  for (;;) {
+    int pending = PQflush(conn_);
+    if (pending == 0) return true;
+    if (pending < 0) return false;
+    pollfd fd{PQsocket(conn_), POLLIN | POLLOUT, 0};
+    if (poll(&fd, 1, -1) < 0) return false;
+    // Answers read now keep the server from waiting on a full socket.
+    if ((fd.revents & POLLIN) && PQconsumeInput(conn_) != 1) return false;
+  }
+}
+
 bool PgPipeline::drainToSync() {
   // One null ends each command's results; a second in a row means nothing
   // is pending any more, not even the sync: the connection is no good.
@@ -54,7 +82,7 @@ bool PgPipeline::send(std::vector<PgResult>* results) {
   queued_ = 0;
   sendFailed_ = false;
   ++roundTrips_;
-  if (PQpipelineSync(conn_) != 1) return false;
+  if (PQpipelineSync(conn_) != 1 || !flushAll()) return false;
   if (sendFailed) {
     drainToSync();
     return false;
@@ -68,7 +96,9 @@ bool PgPipeline::send(std::vector<PgResult>* results) {
     }
     if (PQstatus(conn_) == CONNECTION_BAD) return false;
   }
-  return drainToSync();
+  bool synced = drainToSync();
+  if (tripDelay.count() > 0) std::this_thread::sleep_for(tripDelay);
+  return synced;
 }
 
 }  // namespace ravlen

@@ -6,16 +6,22 @@
 // command fails, the server skips the rest up to the sync; their results
 // report PGRES_PIPELINE_ABORTED. Every round trip is counted.
 //
-// Queued values must stay valid until send() returns. A lost connection
-// ends the reading at once: the results not read stay null.
+// The connection sends without blocking, and send() reads what the server
+// answers while it is still sending, so that a round trip of many commands
+// never waits on a server that waits on it. A lost connection ends the
+// reading at once: the results not read stay null.
+//
+// Parameters are copied when a command is queued.
 #ifndef RAVLEN_DB_POSTGRESQL_PG_PIPELINE_H_
 #define RAVLEN_DB_POSTGRESQL_PG_PIPELINE_H_
 
 #include <libpq-fe.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ravlen {
@@ -25,8 +31,9 @@ struct PgResultFree {
 };
 using PgResult = std::unique_ptr<PGresult, PgResultFree>;
 
-// The parameters of one command: values as text (nullptr: NULL) with
-// their types (0: the server infers one).
+// The parameters of one command: values as text (nullptr: NULL) with their
+// types (0: the server infers one). The pointers must stay valid until the
+// command is queued.
 struct PgParams {
   std::vector<const char*> values;
   std::vector<Oid> types;
@@ -34,7 +41,7 @@ struct PgParams {
 
 class PgPipeline {
  public:
-  explicit PgPipeline(PGconn* conn) : conn_(conn) {}
+  explicit PgPipeline(PGconn* conn);
 
   // Queues a command; each returns its index among this round trip's.
   size_t addQuery(const std::string& sql, const PgParams* params = nullptr);
@@ -51,6 +58,8 @@ class PgPipeline {
 
  private:
   size_t queuedOne(int sent);
+  // Sends all that is queued, reading meanwhile; false on a broken socket.
+  bool flushAll();
   // Reads until the sync's result; false when the connection broke first.
   bool drainToSync();
 
@@ -62,6 +71,10 @@ class PgPipeline {
 
 // Whether a result is a success (command done, or rows).
 bool succeeded(const PGresult* r);
+
+// For the benchmark only: every round trip from now on waits `delay` more
+// once its answer has come, as a slower network would make it.
+void addRoundTripDelay(std::chrono::microseconds delay);
 
 }  // namespace ravlen
 

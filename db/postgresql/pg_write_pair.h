@@ -1,0 +1,75 @@
+// The server form of a writer's pair of statements (WritePattern): one
+// statement that runs the second step only where the first step's outcome
+// calls for it, so that the pair needs no round trip in between and many
+// pairs travel in one:
+//
+//   with a as (<first> returning 1),
+//        b as (<second, where a touched no row> returning 1)
+//   select (select count(*) from a), (select count(*) from b)
+//
+//  - update, else insert: first the update as written; second the insert,
+//    its "values (...)" turned into "select ... where not exists (select 1
+//    from a)": it inserts exactly where the update found no row.
+//  - insert, else add: first the insert with "on conflict do nothing"
+//    (nothing where the row's key is taken, which the plain insert answers
+//    with -1; an exclusion constraint's conflict would count the same); second
+//    the update with "(<its condition>) and not exists (select 1 from a)".
+// All statements of one statement see the rows as they were before it, so
+// the pair leaves the rows that its two statements run in turn leave. A
+// pair that fails as a whole (a failure of either step) is run again as its
+// two statements, each on its own, to tell their outcomes apart.
+//
+// The first step's parameters are $1 .. $m; the second step's input i is
+// $secondNumbers[i]: the first's number where both bind the same host
+// variable (the writers bind both steps from one row), so that a value
+// travels once, else a number after m. Texts with sysdate or rewritten
+// date comparisons, or without the expected clause, have no server form
+// (pairSql returns "").
+#ifndef RAVLEN_DB_POSTGRESQL_PG_WRITE_PAIR_H_
+#define RAVLEN_DB_POSTGRESQL_PG_WRITE_PAIR_H_
+
+#include <libpq-fe.h>
+
+#include <string>
+#include <vector>
+
+#include "db/backend.h"
+#include "db/postgresql/pg_translate.h"
+
+namespace ravlen {
+
+std::string pairSql(WritePattern pattern, const PgTranslation& first,
+                    const PgTranslation& second,
+                    const std::vector<int>& secondNumbers);
+
+// The numbers of `second`'s inputs (see pairSql): a host variable that
+// `first` binds as well keeps its number there.
+std::vector<int> sharedNumbers(HostVars first, HostVars second);
+
+// The outcome of the steps from the pair's one result row (its two counts).
+WriteOutcome pairOutcome(WritePattern pattern, const PGresult* counts);
+
+// The cheaper form where it applies (one table change instead of two):
+//   <the insert, its table as t> on conflict (<key>)
+//   do update set <the update's set list, its columns as t.<column>>
+//   returning (xmax = 0)
+// when the update's condition is a conjunction of "column = parameter"
+// (the key) and the insert fills each key column from the same host
+// variable. Where the key's row exists, the update's set list changes it,
+// as the update would have (and as the add of the statistics does);
+// elsewhere the row is inserted. The server accepts the statement only
+// where a unique index has exactly the key's columns, so that no other
+// row can be the one the update meant; where it refuses, the pair keeps
+// its first form. A conflict on another unique index fails the statement,
+// and the pair runs again as its two statements. "" where the texts do not
+// have that shape.
+std::string upsertSql(WritePattern pattern, const PgTranslation& first,
+                      const PgTranslation& second,
+                      const std::vector<int>& secondNumbers);
+
+// The outcome of the steps from the upsert's one row: whether it inserted.
+WriteOutcome upsertOutcome(WritePattern pattern, const PGresult* inserted);
+
+}  // namespace ravlen
+
+#endif  // RAVLEN_DB_POSTGRESQL_PG_WRITE_PAIR_H_

@@ -1,0 +1,62 @@
+#include "db/shared_reads.h"
+
+#include "db/kept_answers.h"
+#include "db/statement_scan.h"
+
+namespace ravlen {
+
+namespace {
+
+std::string keyOf(SqlText text, HostVars in) {
+  const void* id = text.id();
+  return std::string(reinterpret_cast<const char*>(&id), sizeof id) +
+         inputKey(in);
+}
+
+}  // namespace
+
+bool SharedReads::readsClock(SqlText text) {
+  auto it = clock_.find(text.id());
+  if (it == clock_.end())
+    it = clock_.emplace(text.id(), scanStatement(text.view()).usesSysdate)
+             .first;
+  return it->second;
+}
+
+void SharedReads::hand(const Read& read, HostVars out,
+                       const Deliver& deliver) {
+  if (read.outcome.status.ok()) read.answer->keepInto(out);
+  deliver(read.outcome);
+}
+
+bool SharedReads::join(SqlText text, HostVars in, HostVars out,
+                       Deliver deliver) {
+  if (readsClock(text)) return false;
+  auto it = reads_.find(keyOf(text, in));
+  if (it == reads_.end() || !it->second->answer->fits(out)) return false;
+  Read& read = *it->second;
+  if (read.known)
+    hand(read, out, deliver);
+  else
+    read.waiting.push_back({{out.begin(), out.end()}, std::move(deliver)});
+  return true;
+}
+
+void SharedReads::ask(Backend& backend, SqlText text, HostVars in,
+                      HostVars out, Deliver deliver) {
+  auto read = std::make_shared<Read>();
+  read->answer = std::make_unique<OutputCopy>(out, true);
+  if (!readsClock(text)) reads_[keyOf(text, in)] = read;
+  read->waiting.push_back({{out.begin(), out.end()}, std::move(deliver)});
+  backend.selectIntoLater(text, in, read->answer->vars(),
+                          [read](const LaterOutcome& outcome) {
+                            read->known = true;
+                            read->outcome = outcome;
+                            for (const Waiting& w : read->waiting)
+                              hand(*read, std::span<const HostVar>(w.out),
+                                   w.deliver);
+                            read->waiting.clear();
+                          });
+}
+
+}  // namespace ravlen

@@ -1,0 +1,66 @@
+// SharedReads: identical lookups that the session hands over with no write
+// of its own between them get one answer (Session::selectIntoLater).
+//
+// While the session writes nothing, a lookup of the same text with the
+// same inputs answers the same wherever among the session's other reads it
+// runs: reads do not change what reads see, so moving one next to its
+// twin changes no outcome. The second and later of such lookups therefore
+// take the first one's answer (status, outputs, and the failure report,
+// which each of them makes again) instead of asking the database: a block
+// of rows asks once per person for what depends only on the person. A
+// write of the session, a commit and the end of the session end the
+// sharing; a text that reads the clock (sysdate) is never shared.
+#ifndef RAVLEN_DB_SHARED_READS_H_
+#define RAVLEN_DB_SHARED_READS_H_
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "db/backend.h"
+#include "db/output_copy.h"
+
+namespace ravlen {
+
+class SharedReads {
+ public:
+  // Where an answer goes: the caller's outputs, changed on status 0 only,
+  // and its callback.
+  using Deliver = std::function<void(const LaterOutcome&)>;
+
+  // Joins an identical earlier lookup of `text` with `in` (its answer
+  // stored into `out`, then `deliver`, now or when the answer comes);
+  // false when there is none to join, and the caller asks the database
+  // through ask().
+  bool join(SqlText text, HostVars in, HostVars out, Deliver deliver);
+  // Asks `backend` for the lookup that join() could not serve, so that
+  // later twins can join it.
+  void ask(Backend& backend, SqlText text, HostVars in, HostVars out,
+           Deliver deliver);
+  void forget() { reads_.clear(); }
+
+ private:
+  struct Waiting {
+    std::vector<HostVar> out;
+    Deliver deliver;
+  };
+  struct Read {
+    bool known = false;
+    LaterOutcome outcome;
+    std::unique_ptr<OutputCopy> answer;
+    std::vector<Waiting> waiting;
+  };
+
+  static void hand(const Read& read, HostVars out, const Deliver& deliver);
+  bool readsClock(SqlText text);
+
+  std::unordered_map<std::string, std::shared_ptr<Read>> reads_;
+  std::unordered_map<const void*, bool> clock_;  // per text
+};
+
+}  // namespace ravlen
+
+#endif  // RAVLEN_DB_SHARED_READS_H_
