@@ -3,17 +3,18 @@
 
     backends_report.py WORK RESULTS
 
-Reads WORK/{sqlite,postgresql}.{time,stderr} and WORK/environment.txt and
-writes RESULTS/backends.csv and RESULTS/backends.md (printed as well):
-per stage the seconds on each backend and their ratio; the whole run's wall
-and CPU time and peak memory of the program's process; the server's round
-trips, in all and per daily-balance row (the trips of the daily-balance
-stage, from the count at its commit, over the rows it read).
+Reads WORK/{sqlite,postgresql,postgresql-delay}.{time,stderr} and
+WORK/environment.txt and writes RESULTS/backends-PERSONS.csv and
+RESULTS/backends-PERSONS.md (printed as well): per stage the seconds on each
+backend and their ratio; the whole run's wall and CPU time and peak memory
+of the program's process; the server's round trips per stage and per row
+read, as the run's summary counts them; the run with slower round trips
+against the one without.
 """
 import re
 import sys
 
-KINDS = ("sqlite", "postgresql")
+KINDS = ("sqlite", "postgresql", "postgresql-delay")
 
 
 def read(path):
@@ -45,10 +46,10 @@ def stages(text):
 
 
 def trips(text):
-    total = re.search(r"^Ravlen-Bench: Rundreisen (\d+)$", text, re.M)
-    commits = re.search(r"^Ravlen-Bench: Rundreisen je Commit(.*)$", text, re.M)
-    at = [int(x) for x in commits.group(1).split()] if commits else []
-    return int(total.group(1)) if total else 0, at
+    total = re.search(r"^Ravlen: (\d+) Rundreisen zum Server$", text, re.M)
+    per_stage = {m.group(1): int(m.group(2)) for m in re.finditer(
+        r"^Ravlen: Stufe (.+?): (\d+) Rundreisen, ", text, re.M)}
+    return int(total.group(1)) if total else 0, per_stage
 
 
 def main(work, results):
@@ -60,8 +61,8 @@ def main(work, results):
                           trips=trips(err))
     names = list(runs["sqlite"]["stages"].keys())
     rows_tgb = runs["postgresql"]["stages"].get("Tagessalden", (0, None))[0]
-    total, at = runs["postgresql"]["trips"]
-    tgb_trips = at[3] - at[2] if len(at) >= 4 else 0
+    total, per_stage = runs["postgresql"]["trips"]
+    tgb_trips = per_stage.get("Tagessalden", 0)
     per_row = tgb_trips / rows_tgb if rows_tgb else 0
 
     csv = ["figure,sqlite,postgresql,ratio"]
@@ -72,15 +73,31 @@ def main(work, results):
           f"before and {env.get('load_after')} after, {env.get('server')}, "
           f"commit {env.get('commit')}. One run on each backend (bench/backends.sh).",
           "",
-          "| stage | rows | SQLite s | PostgreSQL s | ratio |",
-          "|---|---:|---:|---:|---:|"]
+          "The runs:",
+          "",
+          "| run | wall s | ratio to SQLite |",
+          "|---|---:|---:|",
+          f"| SQLite | {runs['sqlite']['wall_s']:.2f} | 1.0 |",
+          f"| PostgreSQL, loopback | {runs['postgresql']['wall_s']:.2f} | "
+          f"{runs['postgresql']['wall_s'] / runs['sqlite']['wall_s']:.1f} |",
+          f"| PostgreSQL, each round trip {env.get('delay_us')} µs slower | "
+          f"{runs['postgresql-delay']['wall_s']:.2f} | "
+          f"{runs['postgresql-delay']['wall_s'] / runs['sqlite']['wall_s']:.1f} |",
+          "",
+          f"The slower round trips cost {runs['postgresql-delay']['wall_s'] / runs['postgresql']['wall_s']:.2f} "
+          "times the loopback run's time.",
+          "",
+          "| stage | rows | SQLite s | PostgreSQL s | ratio | round trips | per row |",
+          "|---|---:|---:|---:|---:|---:|---:|"]
     for name in names:
         rows, a = runs["sqlite"]["stages"][name]
         b = runs["postgresql"]["stages"].get(name, (0, None))[1]
         if a is None or b is None:
             continue
         ratio = b / a if a else 0
-        md.append(f"| {name} | {rows} | {a:.3f} | {b:.3f} | {ratio:.1f} |")
+        t = per_stage.get(name, 0)
+        md.append(f"| {name} | {rows} | {a:.3f} | {b:.3f} | {ratio:.1f} | {t} | "
+                  f"{t / rows if rows else 0:.3f} |")
         csv.append(f"stage {name} s,{a:.3f},{b:.3f},{ratio:.2f}")
     a, b = runs["sqlite"], runs["postgresql"]
     for key, label in (("wall_s", "whole run, wall s"), ("cpu_s", "program CPU s (user+system)"),
@@ -97,9 +114,11 @@ def main(work, results):
            "time includes them."]
     csv.append(f"round trips whole run,,{total},")
     csv.append(f"round trips per daily-balance row,,{per_row:.3f},")
-    with open(f"{results}/backends.csv", "w", encoding="utf-8") as f:
+    csv.append(f"delayed run wall s,,{runs['postgresql-delay']['wall_s']:.3f},")
+    name = f"{results}/backends-{env.get('persons')}"
+    with open(f"{name}.csv", "w", encoding="utf-8") as f:
         f.write("\n".join(csv) + "\n")
-    with open(f"{results}/backends.md", "w", encoding="utf-8") as f:
+    with open(f"{name}.md", "w", encoding="utf-8") as f:
         f.write("\n".join(md) + "\n")
     print("\n".join(md))
 

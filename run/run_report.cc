@@ -78,6 +78,8 @@ void RunReport::start(std::FILE* err) {
   failures_.clear();
   errors_ = warnings_ = 0;
   runStart_ = std::chrono::steady_clock::now();
+  showTrips_ = false;
+  tripsAtStart_ = session().roundTrips();
   progress_.attach(err);
   firstMessages_.clear();
 }
@@ -126,6 +128,7 @@ void RunReport::beginStage(std::string_view name) {
   currentStage_ = static_cast<size_t>(&stage - stages_.data());
   stageOpen_ = true;
   stageStart_ = std::chrono::steady_clock::now();
+  tripsAtStageStart_ = session().roundTrips();
   progress_.begin(name);
 }
 
@@ -133,6 +136,7 @@ void RunReport::endStage() {
   if (!stageOpen_) return;
   Stage& stage = stages_[currentStage_];
   stage.seconds = std::max(stage.seconds, 0.0) + elapsed(stageStart_);
+  stage.trips += session().roundTrips() - tripsAtStageStart_;
   stageOpen_ = false;
   progress_.clear();
 }
@@ -171,9 +175,23 @@ void RunReport::printSummary() {
     if (s.seconds >= 0) std::fprintf(err_, ", %.3f s", s.seconds);
     std::fputc('\n', err_);
   }
+  if (showTrips_) printRoundTrips();
   std::fprintf(err_, "Ravlen: %lld Fehler, %lld Warnungen, Dauer %.3f s\n",
                static_cast<long long>(errors_),
                static_cast<long long>(warnings_), elapsed(runStart_));
+}
+
+// Stages not timed apart ran inside another one, whose trips they are.
+void RunReport::printRoundTrips() {
+  for (const Stage& s : stages_) {
+    if (s.seconds < 0) continue;
+    std::fprintf(err_, "Ravlen: Stufe %s: %llu Rundreisen, %.2f je gelesene Zeile\n",
+                 s.name.c_str(), static_cast<unsigned long long>(s.trips),
+                 s.read > 0 ? static_cast<double>(s.trips) / s.read : 0.0);
+  }
+  std::fprintf(err_, "Ravlen: %llu Rundreisen zum Server\n",
+               static_cast<unsigned long long>(session().roundTrips() -
+                                               tripsAtStart_));
 }
 
 std::vector<RunReport::StageTotals> RunReport::stageTotals() const {

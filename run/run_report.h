@@ -23,6 +23,13 @@
 //
 // For the machine-readable report of a run (report_document.h) it keeps the
 // stages' totals and the first kFirstMessages failure lines.
+//
+// When asked (showRoundTrips), the summary also says per stage how many
+// round trips to a database server the stage took, as the backend counts
+// them (always 0 on the embedded database): one line
+// "Ravlen: Stufe NAME: N Rundreisen, R je gelesene Zeile" after the stage
+// lines and "Ravlen: N Rundreisen zum Server" for the whole run. Without
+// it the summary is as it always was.
 #ifndef RAVLEN_RUN_RUN_REPORT_H_
 #define RAVLEN_RUN_RUN_REPORT_H_
 
@@ -47,6 +54,8 @@ class RunReport : public StatementObserver {
   // Starts afresh: no stages, no failures, the clock at zero; lines go to
   // `err`.
   void start(std::FILE* err);
+  // Adds the round trips to the summary (see above); start() turns it off.
+  void showRoundTrips(bool on) { showTrips_ = on; }
 
   void failed(StatementOp op, std::string_view statement, const void* id,
               SqlStatus status, std::string_view message) override;
@@ -97,6 +106,7 @@ class RunReport : public StatementObserver {
     int64_t read = 0, written = 0;
     int64_t pending = 0;  // written since the last commit
     double seconds = -1;  // not timed apart
+    uint64_t trips = 0;   // round trips to the server
   };
   // The failures of one statement text.
   struct Failures {
@@ -105,6 +115,7 @@ class RunReport : public StatementObserver {
     int64_t count = 0;
   };
 
+  void printRoundTrips();
   Stage& current();
   Stage& stageNamed(std::string_view name);
   double elapsed(std::chrono::steady_clock::time_point since) const;
@@ -114,6 +125,8 @@ class RunReport : public StatementObserver {
   bool stageOpen_ = false;
   size_t currentStage_ = 0;
   std::chrono::steady_clock::time_point runStart_, stageStart_;
+  bool showTrips_ = false;
+  uint64_t tripsAtStart_ = 0, tripsAtStageStart_ = 0;
   std::map<const void*, Failures> failures_;
   int64_t errors_ = 0, warnings_ = 0;
   ProgressLine progress_;

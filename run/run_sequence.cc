@@ -1,5 +1,8 @@
 #include "run/run_sequence.h"
 
+#include <cstdlib>
+#include <string_view>
+
 #include "db/session.h"
 #include "db/sqlhlp.h"
 #include "run/booking_stage.h"
@@ -18,6 +21,8 @@
 namespace ravlen {
 namespace {
 
+// Set (and not "0"): the summary counts the round trips to the server.
+constexpr char kRoundTripsVariable[] = "RAVLEN_RUNDREISEN";
 constexpr char kTgbEvaluationMessage[] = "Tabelle Zev898Tgb bearbeiten...\n";
 constexpr char kBstEvaluationMessage[] = " Tabelle Zev898Bst bearbeiten...\n";
 constexpr char kBchMessage[] = "Tabelle Zev899Bch bearbeiten...\n";
@@ -103,6 +108,9 @@ void namedEvaluationRun(const RunParameters& p, std::FILE* out) {
 int runTransfer(const RunParameters& params, std::FILE* out, std::FILE* err) {
   RunReport& report = runReport();
   report.start(err);
+  const char* trips = std::getenv(kRoundTripsVariable);
+  report.showRoundTrips(trips != nullptr && *trips != '\0' &&
+                        std::string_view(trips) != "0");
   session().setObserver(&report);
   if (params.auswertungsname.empty())
     standardRun(params, out);

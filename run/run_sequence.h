@@ -33,6 +33,9 @@ struct RunState {
   YearBalancePairs pairs;  // of the time accounts "JHS" and "JHR"
 };
 
+// The run itself; with the environment variable RAVLEN_RUNDREISEN set (to
+// anything but "0") its summary counts the round trips to the server
+// (RunReport::showRoundTrips).
 int runTransfer(const RunParameters& params, std::FILE* out, std::FILE* err);
 
 }  // namespace ravlen
