@@ -501,6 +501,69 @@ TEST_P(ConformanceTest, SecondSessionWaitsForTheSchema) {
   EXPECT_LT(waited, kWait);
 }
 
+// Statements handed over for later (Session::*Later) run in the order
+// handed over, each failure undoing only itself, with the statuses that the
+// same statements run at once give: the embedded database runs them at
+// once and is the reference; a server holds them for one flush (and may
+// send a writer's pair as one statement).
+TEST_P(ConformanceTest, HeldStatementsEndAsIfRunAtOnce) {
+  db_->app("create table Held(k VARCHAR2(5) primary key, name VARCHAR2(10) "
+           "not null);"
+           "insert into Held values('a','alt');"
+           "create table Cnt(k VARCHAR2(5) primary key, n INTEGER);");
+  static constexpr SqlText kUpdate = "update Held set name=:b0 where k=:b1";
+  static constexpr SqlText kInsert = "insert into Held (name,k) values (:b0,:b1)";
+  static constexpr SqlText kInsertCnt = "insert into Cnt (k,n) values (:b0,:b1)";
+  static constexpr SqlText kAddCnt = "update Cnt set n=(n+:b0) where k=:b1";
+  static constexpr SqlText kRead = "select name into :b0  from Held where k=:b1";
+  // Each callback's status in the place of its statement.
+  std::vector<int32_t> statuses;
+  auto keeper = [&statuses]() {
+    statuses.push_back(1);
+    return [&statuses, at = statuses.size() - 1](SqlStatus st) {
+      statuses[at] = st.code();
+    };
+  };
+  FixedText<10> name;
+  FixedText<5> key;
+  auto write = [&](const char* k, const char* n) {
+    key = k;
+    name = n;
+    session().writeLater({WritePattern::kUpdateElseInsert, kUpdate,
+                          {hostVar(name), hostVar(key)}, kInsert,
+                          {hostVar(name), hostVar(key)}},
+                         keeper());
+  };
+  write("a", "eins");  // the row is there: the update
+  write("b", "zwei");  // no row: the insert
+  write("c", "");      // the insert fails (NULL name): only it is undone
+  write("b", "drei");  // updates the row inserted two writes before
+  write("a", "");      // the update fails; the insert meets the key
+  FixedText<10> seen("vorher");
+  key = "b";
+  session().selectIntoLater(kRead, {hostVar(key)}, {hostVar(seen)}, keeper());
+  int32_t n = 0;
+  for (auto [k, add] : {std::pair{"x", 1}, {"x", 2}, {"y", 5}, {"x", 4}}) {
+    key = k;
+    n = add;
+    session().writeLater({WritePattern::kInsertElseAdd, kInsertCnt,
+                          {hostVar(key), hostVar(n)}, kAddCnt,
+                          {hostVar(n), hostVar(key)}},
+                         keeper());
+  }
+  session().flush();
+  EXPECT_EQ(statuses,
+            (std::vector<int32_t>{0, 0, -1400, 0, -1400, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(seen, "drei") << "a read sees the writes handed over before it";
+  ASSERT_TRUE(session().commit().ok()) << session().lastError();
+  EXPECT_EQ(db_->value("select count(*) from Held"), "2");
+  EXPECT_EQ(db_->value("select name from Held where k='a'"), "eins");
+  EXPECT_EQ(db_->value("select name from Held where k='b'"), "drei");
+  EXPECT_EQ(db_->value("select count(*) from Cnt"), "2");
+  EXPECT_EQ(db_->value("select n from Cnt where k='x'"), "7");
+  EXPECT_EQ(db_->value("select n from Cnt where k='y'"), "5");
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Backends, ConformanceTest,
     ::testing::Values(BackendKind::kEmbedded, BackendKind::kServer,

@@ -55,25 +55,44 @@ void PgBatch::queueCommand(const PgCommand& c, Sent* sent, size_t item) {
   sent->prepares[item].push_back(prepare);
 }
 
-PgBatch::Sent PgBatch::queueTrip() {
-  Sent sent;
+void PgBatch::add(PgItem item) {
+  items_.push_back(std::move(item));
+  if (running_ || lost_) return;
+  if (!tripOpen_) openTrip();
+  queueMore();
+}
+
+void PgBatch::openTrip() {
+  open_ = Sent{};
+  tripOpen_ = true;
   if (rollBack_) {
     pipeline_.addQuery(kRollbackTo);
   } else {
     if (PQtransactionStatus(conn_) == PQTRANS_IDLE) pipeline_.addQuery("BEGIN");
     pipeline_.addQuery(kSavepoint);
   }
-  while (sent.items < items_.size() && sent.items < limit_) {
-    const PgItem& item = items_[sent.items];
-    sent.results.emplace_back();
-    sent.prepares.emplace_back();
+}
+
+// Queues the items not queued yet, up to the trip's limit and up to one
+// that ends the trip.
+void PgBatch::queueMore() {
+  while (open_.items < items_.size() && open_.items < limit_) {
+    if (open_.items > 0 && items_[open_.items - 1].endsTrip) break;
+    const PgItem& item = items_[open_.items];
+    open_.results.emplace_back();
+    open_.prepares.emplace_back();
     for (const PgCommand& c : item.commands)
-      queueCommand(c, &sent, sent.items);
-    ++sent.items;
-    if (item.endsTrip) break;
+      queueCommand(c, &open_, open_.items);
+    ++open_.items;
   }
+}
+
+PgBatch::Sent PgBatch::queueTrip() {
+  if (!tripOpen_) openTrip();
+  queueMore();
   pipeline_.addQuery(kRelease);
-  return sent;
+  tripOpen_ = false;
+  return std::move(open_);
 }
 
 std::vector<PgResult> PgBatch::resultsOf(const Sent& sent, size_t item,
@@ -187,6 +206,11 @@ void PgBatch::trip() {
 }
 
 void PgBatch::run() {
+  running_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{running_};
   while (!items_.empty()) {
     if (lost_) return loseConnection("");
     trip();

@@ -24,6 +24,14 @@
 //
 // An item marked endsTrip closes its round trip: whatever runs after it can
 // depend on its outcome (the second step of a writer's pair).
+//
+// The trip's commands go to the connection as the items are added, not
+// only when run() is called: libpq sends them on in chunks as its buffer
+// fills, so the server works on the first commands of a trip while the
+// program is still computing the later ones. What a trip holds, its order
+// and its one sync are the same as if it were all queued at run(); items
+// that callbacks add while run() is under way wait for the next trip, as
+// do items after one that ends its trip or beyond the trip's limit.
 #ifndef RAVLEN_DB_POSTGRESQL_PG_BATCH_H_
 #define RAVLEN_DB_POSTGRESQL_PG_BATCH_H_
 
@@ -89,7 +97,7 @@ class PgBatch {
 
   explicit PgBatch(PGconn* conn) : conn_(conn), pipeline_(conn) {}
 
-  void add(PgItem item) { items_.push_back(std::move(item)); }
+  void add(PgItem item);
   bool empty() const { return items_.empty(); }
   // Runs every item held, and whatever their callbacks add.
   void run();
@@ -110,6 +118,8 @@ class PgBatch {
     std::vector<std::pair<PgStatement*, size_t>> prepared;
   };
 
+  void openTrip();
+  void queueMore();
   Sent queueTrip();
   void queueCommand(const PgCommand& c, Sent* sent, size_t item);
   void trip();
@@ -126,6 +136,9 @@ class PgBatch {
   bool rollBack_ = false;   // the last trip failed: undo it first
   size_t limit_ = kMostItems;
   bool lost_ = false;
+  bool running_ = false;   // run() is under way: add() only holds items
+  bool tripOpen_ = false;  // open_ has begun a trip on the connection
+  Sent open_;              // the items of items_' front queued so far
 };
 
 // The status and the message of a failed result ("" and 0 when it did
