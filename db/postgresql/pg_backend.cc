@@ -347,8 +347,9 @@ PgBackend::Pair* PgBackend::pair(const WriteSteps& steps,
   for (size_t i = 0; i < p.numbers.size(); ++i)
     if (p.numbers[i] > first.translation.inputCount)
       p.statement.types.push_back(second.types[i]);
-  p.statement.sql = upsertSql(steps.pattern, first.translation,
-                              second.translation, p.numbers);
+  p.statement.sql =
+      upsertSql(steps.pattern, first.translation, second.translation,
+                p.numbers, sharedNumbers(steps.firstIn, steps.firstIn));
   p.otherSql = pairSql(steps.pattern, first.translation, second.translation,
                        p.numbers);
   if (p.statement.sql.empty()) p.statement.sql = std::move(p.otherSql);

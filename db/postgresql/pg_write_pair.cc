@@ -222,7 +222,8 @@ std::string storedRowSetList(const std::vector<Token>& set,
 
 std::string upsertSql(WritePattern pattern, const PgTranslation& first,
                       const PgTranslation& second,
-                      const std::vector<int>& secondNumbers) {
+                      const std::vector<int>& secondNumbers,
+                      const std::vector<int>& firstNumbers) {
   if (!plain(first) || !plain(second)) return "";
   bool updateFirst = pattern == WritePattern::kUpdateElseInsert;
   std::string insertSql = updateFirst
@@ -236,11 +237,23 @@ std::string upsertSql(WritePattern pattern, const PgTranslation& first,
   if (!parseInsert(insertSql, &insert) || !parseUpdate(updateSql, &update) ||
       insert.table != update.table)
     return "";
+  // A parameter of the first step as the number of the first of its
+  // parameters that binds the same host variable; the second step's are
+  // numbered so already.
+  auto same = [&firstNumbers](const std::string& parameter) {
+    int n = parameter.size() > 1 && parameter[0] == '$'
+                ? std::atoi(parameter.c_str() + 1) : 0;
+    if (n < 1 || static_cast<size_t>(n) > firstNumbers.size()) return parameter;
+    std::string number = "$";
+    number += std::to_string(firstNumbers[n - 1]);
+    return number;
+  };
   std::string keys;
   for (const auto& [column, parameter] : update.keys) {
     size_t at = 0;
     while (at < insert.columns.size() && insert.columns[at] != column) ++at;
-    if (at == insert.columns.size() || insert.values[at] != parameter)
+    if (at == insert.columns.size() ||
+        same(insert.values[at]) != same(parameter))
       return "";
     keys += (keys.empty() ? "" : ",") + column;
   }

@@ -55,7 +55,9 @@ WriteOutcome pairOutcome(WritePattern pattern, const PGresult* counts);
 //   returning (xmax = 0)
 // when the update's condition is a conjunction of "column = parameter"
 // (the key) and the insert fills each key column from the same host
-// variable. Where the key's row exists, the update's set list changes it,
+// variable (`firstNumbers`: sharedNumbers of the first step's inputs with
+// themselves, so that two placeholders of one host variable count as the
+// same value). Where the key's row exists, the update's set list changes it,
 // as the update would have (and as the add of the statistics does);
 // elsewhere the row is inserted. The server accepts the statement only
 // where a unique index has exactly the key's columns, so that no other
@@ -65,7 +67,8 @@ WriteOutcome pairOutcome(WritePattern pattern, const PGresult* counts);
 // have that shape.
 std::string upsertSql(WritePattern pattern, const PgTranslation& first,
                       const PgTranslation& second,
-                      const std::vector<int>& secondNumbers);
+                      const std::vector<int>& secondNumbers,
+                      const std::vector<int>& firstNumbers);
 
 // The outcome of the steps from the upsert's one row: whether it inserted.
 WriteOutcome upsertOutcome(WritePattern pattern, const PGresult* inserted);
