@@ -33,6 +33,7 @@
 
 #include "db/backend.h"
 #include "db/sqlite/directory_lock.h"
+#include "db/sqlite/input_binder.h"
 #include "db/sqlite/translate.h"
 
 struct sqlite3;
@@ -65,8 +66,12 @@ class SqliteBackend : public Backend {
   struct Prepared {
     sqlite3_stmt* stmt = nullptr;
     Translation translation;
+    InputBinder inputs;
     bool cursorOpen = false;
     bool exhausted = false;
+    // Opened as a cursor since its last reset: stepped by fetches, so
+    // possibly not at its start. Every other use resets it at its end.
+    bool unfinished = false;
   };
 
   explicit SqliteBackend(std::string dir) : dir_(std::move(dir)) {}
@@ -84,7 +89,7 @@ class SqliteBackend : public Backend {
   // statement runs to its end within the call and reads the host variables
   // in place, saving a copy per text; a select-into copies only where an
   // output overlaps a text input.
-  enum class TextInputs { kCopy, kInPlace };
+  using TextInputs = InputBinder::Texts;
   SqlStatus bindInputs(Prepared& p, HostVars in, TextInputs texts);
   SqlStatus copyOutputs(Prepared& p, HostVars out,
                         const std::vector<bool>* indicators);
