@@ -42,10 +42,9 @@ class InputBinder {
     uint64_t bits = 0;                // kInt value, kDouble bits
   };
 
-  bool holds(const Held& h, const HostVar& v, std::string_view text,
-             Texts texts) const;
-  int bindText(sqlite3_stmt* stmt, int param, const HostVar& v,
-               std::string_view text, Texts texts, Held* h);
+  // Binds a text, or NULL for an empty one, unless `h` holds it already.
+  static int bindText(sqlite3_stmt* stmt, int param, const HostVar& v,
+                      Texts texts, Held* h);
 
   std::vector<Held> held_;
 };
