@@ -9,7 +9,8 @@
 // and then in the others.
 //
 // Each statement text is translated (see translate.h) and prepared once and
-// kept for the session. Cursors and writes run inside a transaction that
+// kept for the session; an execution binds only the inputs whose value
+// changed since the statement's last one (input_binder.h). Cursors and writes run inside a transaction that
 // holds the write lock of every schema file from its begin to the commit:
 // it begins at the first cursor open or write after a commit, before that
 // cursor reads, so another writer (the sqlite3 shell, say) is waited for
