@@ -22,7 +22,8 @@ STAGE_RE = re.compile(
     r"^Ravlen: Stufe (.+?): (\d+) gelesen, (\d+) geschrieben(?:, ([\d.]+) s)?$")
 TOTAL_RE = re.compile(
     r"^Ravlen: (\d+) Fehler, (\d+) Warnungen, Dauer ([\d.]+) s$")
-TIMER_RE = re.compile(r"^Run Time: real ([\d.]+)")
+TIMER_RE = re.compile(
+    r"^Run Time: real ([\d.]+)(?: user ([\d.]+) sys ([\d.]+))?")
 COUNT_RE = re.compile(r"^(Zev\w+)\|(\d+)$")
 
 # Each floor table and the stage of the run that fills it from source rows.
@@ -84,11 +85,14 @@ def parse_time(work, i, name="run"):
 
 def parse_floor(work, i):
     tables, last_time, statements, process = {}, 0.0, 0.0, None
+    cpu = 0.0
     for line in read_lines(os.path.join(work, "floor.out.%d" % i)):
         m = TIMER_RE.match(line)
         if m:
             last_time = float(m.group(1))
             statements += last_time
+            if m.group(2):
+                cpu += float(m.group(2)) + float(m.group(3))
             continue
         m = COUNT_RE.match(line)
         if m:
@@ -97,7 +101,8 @@ def parse_floor(work, i):
             continue
         if line.startswith("Process: real "):
             process = float(line.split()[-1])
-    return {"tables": tables, "seconds": statements, "process": process}
+    return {"tables": tables, "seconds": statements, "cpu": cpu,
+            "process": process}
 
 
 def parse_generation(work):
@@ -131,6 +136,7 @@ def measure(work_dir, persons, repeat):
     gen_s, gen_rows = parse_generation(work)
     size = {"persons": persons, "stages": stages, "total": total,
             "time": time, "floor": min(floors, key=lambda f: f["seconds"]),
+            "floor_cpu": min(f["cpu"] for f in floors),
             "generation_s": gen_s, "generated_rows": gen_rows}
     by_name = {s["name"]: s for s in stages}
     size["by_name"] = by_name
@@ -201,6 +207,15 @@ def scaling(sizes):
     return pairs
 
 
+def cpu_ratio(size, form):
+    """The run's least CPU time over the floor's (user plus system of the
+    sqlite3 shell's timers): less disturbed by a loaded machine than the
+    wall clocks."""
+    if not size["floor_cpu"]:
+        return "–"
+    return form % (size["time"]["cpu"] / size["floor_cpu"])
+
+
 def write_csv(path, sizes, pairs):
     stage_names = [s["name"] for s in sizes[0]["stages"]]
     header = ["persons", "source_rows", "generated_rows", "generation_s",
@@ -215,6 +230,7 @@ def write_csv(path, sizes, pairs):
     header += ["shell_run_s", "shell_run_s_slowest", "shell_run_cpu_s",
                "ratio_shell_run"] + ["shell_" + slug(n) + "_s"
                                      for n in SHELL_STAGES]
+    header += ["floor_cpu_s", "ratio_run_floor_cpu"]
     lines = [",".join(header)]
     for i, size in enumerate(sizes):
         t, fl = size["time"], size["floor"]
@@ -239,6 +255,7 @@ def write_csv(path, sizes, pairs):
                 "%.3f" % st["cpu"], "%.3f" % (st["wall"] / t["wall"])]
         row += [fmt_seconds(stage_seconds(size["shell"], n))
                 for n in SHELL_STAGES]
+        row += ["%.3f" % size["floor_cpu"], cpu_ratio(size, "%.2f")]
         lines.append(",".join(str(v) for v in row))
     with open(path, "w", encoding="utf-8") as f:
         f.write("\n".join(lines) + "\n")
@@ -263,14 +280,17 @@ def write_markdown(path, sizes, pairs, environment):
     w("## Summary")
     w("")
     w("| persons | source rows | generation s | run s (wall) | slowest run s "
-      "| run s (CPU) | peak RSS MiB | floor s | run/floor |")
-    w("|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
+      "| run s (CPU) | peak RSS MiB | floor s | run/floor | floor s (CPU) "
+      "| run/floor (CPU) |")
+    w("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
     for size in sizes:
         t, fl = size["time"], size["floor"]
-        w("| %d | %s | %.2f | %.2f | %.2f | %.2f | %.1f | %.2f | %.1f |" % (
-            size["persons"], fmt(size["source_rows"]), size["generation_s"],
-            t["wall"], t["wall_max"], t["cpu"], t["rss_kib"] / 1024,
-            fl["seconds"], t["wall"] / fl["seconds"]))
+        w("| %d | %s | %.2f | %.2f | %.2f | %.2f | %.1f | %.2f | %.1f | %.2f "
+          "| %s |" % (
+              size["persons"], fmt(size["source_rows"]), size["generation_s"],
+              t["wall"], t["wall_max"], t["cpu"], t["rss_kib"] / 1024,
+              fl["seconds"], t["wall"] / fl["seconds"], size["floor_cpu"],
+              cpu_ratio(size, "%.1f")))
     w("")
     w("Source rows: the rows that the stages Buchungen, Personal, Tagessalden "
       "and Zeitkontobuchungen read from the operational tables; the floor "

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "db/date_text_range.h"
+#include "db/sqlite/date_format.h"
 #include "db/sqlite/oracle_dates.h"
 
 namespace ravlen {
@@ -42,16 +43,25 @@ void dateResult(sqlite3_context* ctx, const DateResult& r) {
   sqlite3_result_double(ctx, r.julian);
 }
 
+// The parsed format of argument `i`, from the function's store of the
+// connection's formats.
+const DateFormat& formatArg(sqlite3_context* ctx, sqlite3_value** argv,
+                            int i) {
+  auto* cache = static_cast<DateFormatCache*>(sqlite3_user_data(ctx));
+  return cache->get(textArg(argv[i]));
+}
+
 void toDate(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
-  dateResult(ctx, oracleToDate(textArg(argv[0]), textArg(argv[1])));
+  std::string_view text = textArg(argv[0]);
+  dateResult(ctx, oracleToDate(text, formatArg(ctx, argv, 1)));
 }
 
 void toChar(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   if (anyNull(argc, argv)) return sqlite3_result_null(ctx);
   double julian;
   if (!dateArg(ctx, argv[0], &julian)) return;
-  TextResult r = oracleToChar(julian, textArg(argv[1]));
+  TextResult r = oracleToChar(julian, formatArg(ctx, argv, 1));
   if (!r.ok) return sqlite3_result_error(ctx, r.error.c_str(), -1);
   sqlite3_result_text(ctx, r.text.data(), static_cast<int>(r.text.size()),
                       SQLITE_TRANSIENT);
@@ -81,15 +91,15 @@ SecondRange everyOrNo(bool every) {
 // The range of stored dates whose to_char(date, format) compares by `op`
 // with the value, as SQLite compares a text with a value of any type.
 bool rangeOf(sqlite3_context* ctx, sqlite3_value** argv, SecondRange* range) {
-  std::string_view format = textArg(argv[0]);
+  const DateFormat& format = formatArg(ctx, argv, 0);
   std::optional<DateCompare> op = dateCompareOf(textArg(argv[1]));
-  if (!op || !isOrderedDateFormat(format)) {
+  if (!op || !format.ordered) {
     sqlite3_result_error(ctx, "ORA-01821: date format not recognized", -1);
     return false;
   }
   switch (sqlite3_value_type(argv[2])) {
     case SQLITE_TEXT:
-      *range = dateTextRange(format, *op, textArg(argv[2]));
+      *range = dateTextRange(format.text, *op, textArg(argv[2]));
       return true;
     case SQLITE_INTEGER:
     case SQLITE_FLOAT:  // a number sorts before every text
@@ -137,8 +147,12 @@ void raise(sqlite3_context* ctx, int, sqlite3_value** argv) {
   sqlite3_result_error(ctx, message.c_str(), -1);
 }
 
+void deleteFormats(void* cache) { delete static_cast<DateFormatCache*>(cache); }
+
 }  // namespace
 
+// Each function that takes a format gets a store of parsed formats of its
+// own, which the connection deletes with the function.
 int registerDialect(sqlite3* db) {
   constexpr int kPure = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
   struct Function {
@@ -146,19 +160,23 @@ int registerDialect(sqlite3* db) {
     int args;
     void (*fn)(sqlite3_context*, int, sqlite3_value**);
     int flags;
+    bool formats;
   };
   const Function kFunctions[] = {
-      {"to_date", 2, toDate, kPure},
-      {"to_char", 2, toChar, kPure},
-      {"trunc", 1, trunc, kPure},
-      {"add_months", 2, addMonths, kPure},
-      {"ravlen_date_from", 3, dateFrom, kPure},
-      {"ravlen_date_until", 3, dateUntil, kPure},
-      {"ravlen_raise", 1, raise, SQLITE_UTF8},
+      {"to_date", 2, toDate, kPure, true},
+      {"to_char", 2, toChar, kPure, true},
+      {"trunc", 1, trunc, kPure, false},
+      {"add_months", 2, addMonths, kPure, false},
+      {"ravlen_date_from", 3, dateFrom, kPure, true},
+      {"ravlen_date_until", 3, dateUntil, kPure, true},
+      {"ravlen_raise", 1, raise, SQLITE_UTF8, false},
   };
   for (const Function& f : kFunctions) {
-    int rc = sqlite3_create_function_v2(db, f.name, f.args, f.flags, nullptr,
-                                        f.fn, nullptr, nullptr, nullptr);
+    // On failure the call deletes the store itself.
+    void* cache = f.formats ? new DateFormatCache : nullptr;
+    int rc = sqlite3_create_function_v2(db, f.name, f.args, f.flags, cache,
+                                        f.fn, nullptr, nullptr,
+                                        f.formats ? deleteFormats : nullptr);
     if (rc != SQLITE_OK) return rc;
   }
   return SQLITE_OK;

@@ -3,7 +3,8 @@
 // ravlen_date_from and ravlen_date_until of the translation's range
 // conditions, and ravlen_raise(code), which fails the statement with the
 // database error of that number (used for ORA-01427). All but ravlen_raise
-// are deterministic.
+// are deterministic. The functions that take a format read each distinct
+// format text once per connection (date_format.h).
 //
 // Date arguments must be numeric (Julian day numbers); a text or blob date is
 // an error, not a silent wrong answer. NULL arguments give NULL.

@@ -2,10 +2,7 @@
 
 #include <cctype>
 #include <cmath>
-#include <cstdio>
 #include <ctime>
-
-#include "db/sql_tokens.h"
 
 namespace ravlen {
 namespace {
@@ -30,45 +27,21 @@ std::string_view trimBlanks(std::string_view text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-enum class Element { kYear, kMonth, kDay, kHour24, kHour12, kMinute, kSecond,
-                     kNone };
-
-struct ElementInfo {
-  std::string_view name;
-  Element element;
-  int width;
-};
-
-// Longest names first, so that "hh24" wins over "hh" and "mi" is not "mm".
-constexpr ElementInfo kElements[] = {
-    {"yyyy", Element::kYear, 4},   {"hh24", Element::kHour24, 2},
-    {"hh", Element::kHour12, 2},   {"mm", Element::kMonth, 2},
-    {"dd", Element::kDay, 2},      {"mi", Element::kMinute, 2},
-    {"ss", Element::kSecond, 2},
-};
-
-const ElementInfo* elementAt(std::string_view format) {
-  for (const ElementInfo& info : kElements) {
-    if (startsWithNoCase(format, info.name)) return &info;
-  }
-  return nullptr;
-}
-
-int* fieldOf(CivilTime& t, Element e) {
+int* fieldOf(CivilTime& t, DateElement e) {
   switch (e) {
-    case Element::kYear: return &t.year;
-    case Element::kMonth: return &t.month;
-    case Element::kDay: return &t.day;
-    case Element::kHour24:
-    case Element::kHour12: return &t.hour;
-    case Element::kMinute: return &t.minute;
-    case Element::kSecond: return &t.second;
-    case Element::kNone: break;
+    case DateElement::kYear: return &t.year;
+    case DateElement::kMonth: return &t.month;
+    case DateElement::kDay: return &t.day;
+    case DateElement::kHour24:
+    case DateElement::kHour12: return &t.hour;
+    case DateElement::kMinute: return &t.minute;
+    case DateElement::kSecond: return &t.second;
   }
   return nullptr;
 }
 
-std::string checkCivil(const CivilTime& t, bool hasYear) {
+// The error of an invalid date, null for a valid one.
+const char* checkCivil(const CivilTime& t, bool hasYear) {
   if (!hasYear || t.year == 0) return kYearRangeError;
   if (t.month < 1 || t.month > 12) return "ORA-01843: not a valid month";
   if (t.day < 1 || t.day > daysInMonth(t.year, t.month))
@@ -76,7 +49,7 @@ std::string checkCivil(const CivilTime& t, bool hasYear) {
   if (t.hour > 23) return "ORA-01850: hour must be between 0 and 23";
   if (t.minute > 59) return "ORA-01851: minutes must be between 0 and 59";
   if (t.second > 59) return "ORA-01852: seconds must be between 0 and 59";
-  return "";
+  return nullptr;
 }
 
 // Reads up to `width` digits of `text` at *pos; false when there is none.
@@ -92,24 +65,23 @@ bool readNumber(std::string_view text, size_t* pos, int width, int* value) {
   return digits > 0;
 }
 
-// A literal of the format ("quoted" or one character) against the text.
-bool matchLiteral(std::string_view format, size_t* f, std::string_view text,
-                  size_t* pos) {
-  std::string_view literal = format.substr(*f, 1);
-  if (format[*f] == '"') {
-    // Quoted text up to the closing quote, or to the end as to_char takes it.
-    size_t close = format.find('"', *f + 1);
-    if (close == std::string_view::npos) close = format.size();
-    literal = format.substr(*f + 1, close - *f - 1);
-    *f = close + 1;
-  } else {
-    if (std::isalnum(static_cast<unsigned char>(literal[0])))
-      return false;  // a letter that is no format element
-    *f += 1;
+// Appends `value` as printf's "%0*d" does: at least `width` characters,
+// zeros after the sign.
+void appendPadded(std::string* out, int value, int width) {
+  char digits[16];
+  int n = 0;
+  unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value)
+                                 : static_cast<unsigned>(value);
+  do {
+    digits[n++] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) {
+    out->push_back('-');
+    --width;
   }
-  if (text.substr(*pos, literal.size()) != literal) return false;
-  *pos += literal.size();
-  return true;
+  for (int pad = width - n; pad > 0; --pad) out->push_back('0');
+  while (n > 0) out->push_back(digits[--n]);
 }
 
 }  // namespace
@@ -145,6 +117,10 @@ double firstJulianOfSecond(int64_t second) {
 }
 
 DateResult oracleToDate(std::string_view text, std::string_view format) {
+  return oracleToDate(text, parseDateFormat(format));
+}
+
+DateResult oracleToDate(std::string_view text, const DateFormat& format) {
   DateResult result;
   text = trimBlanks(text);
   if (text.empty()) {
@@ -153,37 +129,44 @@ DateResult oracleToDate(std::string_view text, std::string_view format) {
   }
   CivilTime t;
   bool hasYear = false;
-  size_t pos = 0, f = 0;
-  while (f < format.size()) {
-    const ElementInfo* info = elementAt(format.substr(f));
-    if (info == nullptr) {
-      if (!matchLiteral(format, &f, text, &pos)) {
+  size_t pos = 0;
+  for (const DateFormatItem& item : format.items) {
+    if (item.kind != DateFormatItem::Kind::kElement) {
+      std::string_view literal = format.literal(item);
+      if (item.kind == DateFormatItem::Kind::kBadLetter ||
+          text.substr(pos, literal.size()) != literal) {
         result.error = "ORA-01861: literal does not match format string";
         return result;
       }
+      pos += literal.size();
       continue;
     }
-    if (!readNumber(text, &pos, info->width, fieldOf(t, info->element))) {
+    if (!readNumber(text, &pos, item.width, fieldOf(t, item.element))) {
       result.error = "ORA-01858: a non-numeric character was found where a "
                      "numeric was expected";
       return result;
     }
-    hasYear |= info->element == Element::kYear;
-    f += info->name.size();
+    hasYear |= item.element == DateElement::kYear;
   }
   if (pos != text.size()) {
     result.error = "ORA-01830: date format picture ends before converting "
                    "entire input string";
     return result;
   }
-  result.error = checkCivil(t, hasYear);
-  if (!result.error.empty()) return result;
+  if (const char* error = checkCivil(t, hasYear)) {
+    result.error = error;
+    return result;
+  }
   result.ok = true;
   result.julian = julianFromCivil(t);
   return result;
 }
 
 TextResult oracleToChar(double julian, std::string_view format) {
+  return oracleToChar(julian, parseDateFormat(format));
+}
+
+TextResult oracleToChar(double julian, const DateFormat& format) {
   TextResult result;
   int64_t second;
   if (!secondOfJulian(julian, &second)) {
@@ -191,26 +174,20 @@ TextResult oracleToChar(double julian, std::string_view format) {
     return result;
   }
   CivilTime t = civilFromSeconds(second);
-  char digits[16];
-  size_t f = 0;
-  while (f < format.size()) {
-    const ElementInfo* info = elementAt(format.substr(f));
-    if (info != nullptr) {
-      int value = *fieldOf(t, info->element);
-      if (info->element == Element::kHour12) value = (value + 11) % 12 + 1;
-      std::snprintf(digits, sizeof digits, "%0*d", info->width, value);
-      result.text += digits;
-      f += info->name.size();
-    } else if (format[f] == '"') {
-      size_t close = format.find('"', f + 1);
-      if (close == std::string_view::npos) close = format.size();
-      result.text += format.substr(f + 1, close - f - 1);
-      f = close + 1;
-    } else if (std::isalnum(static_cast<unsigned char>(format[f]))) {
-      result.error = "ORA-01821: date format not recognized";
-      return result;
-    } else {
-      result.text += format[f++];
+  for (const DateFormatItem& item : format.items) {
+    switch (item.kind) {
+      case DateFormatItem::Kind::kElement: {
+        int value = *fieldOf(t, item.element);
+        if (item.element == DateElement::kHour12) value = (value + 11) % 12 + 1;
+        appendPadded(&result.text, value, item.width);
+        break;
+      }
+      case DateFormatItem::Kind::kLiteral:
+        result.text += format.literal(item);
+        break;
+      case DateFormatItem::Kind::kBadLetter:
+        result.error = "ORA-01821: date format not recognized";
+        return result;
     }
   }
   result.ok = true;

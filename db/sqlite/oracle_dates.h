@@ -29,6 +29,7 @@
 #include <string_view>
 
 #include "db/civil_time.h"
+#include "db/sqlite/date_format.h"
 
 namespace ravlen {
 
@@ -56,8 +57,12 @@ bool secondOfJulian(double julian, int64_t* second);
 // value x rounds to `second` or later exactly when x >= the result.
 double firstJulianOfSecond(int64_t second);
 
+// The forms with a format text read the text on each call; the forms with
+// a parsed format (date_format.h) give the same results without reading it.
 DateResult oracleToDate(std::string_view text, std::string_view format);
+DateResult oracleToDate(std::string_view text, const DateFormat& format);
 TextResult oracleToChar(double julian, std::string_view format);
+TextResult oracleToChar(double julian, const DateFormat& format);
 DateResult oracleTrunc(double julian);
 DateResult oracleAddMonths(double julian, int64_t months);
 

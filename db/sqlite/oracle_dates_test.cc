@@ -111,6 +111,7 @@ TEST(OracleDatesTest, ToCharFormatsAndRoundsToTheSecond) {
   EXPECT_EQ(ymd(t, "dd\"T\"mm"), "09T02");
   EXPECT_EQ(ymd(t, "\"Jahr \"yyyy"), "Jahr 2024");
   EXPECT_EQ(ymd(at(1, 1, 1), "yyyymmdd"), "00010101");
+  EXPECT_EQ(ymd(at(-5, 3, 1), "yyyy-mm"), "-005-03") << "sign, then zeros";
 
   double almostMidnight = at(2023, 12, 31, 23, 59, 59) + 0.6 / 86400;
   EXPECT_EQ(ymd(almostMidnight, "yyyymmddhh24miss"), "20240101000000");

@@ -52,9 +52,18 @@ int32_t oracleNumber(const char* message) {
 // the first row before it looks for a second one, and that search must
 // still see the input as it was.
 bool sharesMemory(HostVars in, HostVars out) {
+  // First against the span from the lowest to the highest output, which
+  // rules out most calls in one pass over each list.
+  uintptr_t low = UINTPTR_MAX, high = 0;
+  for (const HostVar& o : out) {
+    auto outAt = reinterpret_cast<uintptr_t>(o.address);
+    low = std::min(low, outAt);
+    high = std::max(high, outAt + o.bufferSize);
+  }
   for (const HostVar& i : in) {
     if (i.kind != HostKind::kText) continue;
     auto inAt = reinterpret_cast<uintptr_t>(i.address);
+    if (inAt >= high || low >= inAt + i.bufferSize) continue;
     for (const HostVar& o : out) {
       auto outAt = reinterpret_cast<uintptr_t>(o.address);
       if (inAt < outAt + o.bufferSize && outAt < inAt + i.bufferSize)
@@ -272,7 +281,10 @@ SqliteBackend::Prepared* SqliteBackend::prepared(SqlText text,
 
 SqlStatus SqliteBackend::bindInputs(Prepared& p, HostVars in,
                                     TextInputs texts) {
-  sqlite3_reset(p.stmt);
+  if (p.unfinished) {
+    sqlite3_reset(p.stmt);
+    p.unfinished = false;
+  }
   const Translation& tr = p.translation;
   if (static_cast<int>(in.size()) != tr.inputCount) {
     return failWith(SqlStatus(-1008),
@@ -281,28 +293,7 @@ SqlStatus SqliteBackend::bindInputs(Prepared& p, HostVars in,
                         std::to_string(tr.inputCount) + " placeholders)");
   }
   for (int i = 0; i < tr.inputCount; ++i) {
-    const HostVar& v = in[i];
-    int rc = SQLITE_OK;
-    switch (v.kind) {
-      case HostKind::kText: {
-        const char* text = static_cast<const char*>(v.address);
-        size_t size = strnlen(text, v.bufferSize - 1);
-        rc = size == 0 ? sqlite3_bind_null(p.stmt, i + 1)
-                       : sqlite3_bind_text(p.stmt, i + 1, text,
-                                           static_cast<int>(size),
-                                           texts == TextInputs::kCopy
-                                               ? SQLITE_TRANSIENT
-                                               : SQLITE_STATIC);
-        break;
-      }
-      case HostKind::kInt:
-        rc = sqlite3_bind_int(p.stmt, i + 1, *static_cast<int32_t*>(v.address));
-        break;
-      case HostKind::kDouble:
-        rc = sqlite3_bind_double(p.stmt, i + 1,
-                                 *static_cast<double*>(v.address));
-        break;
-    }
+    int rc = p.inputs.bind(p.stmt, i + 1, in[i], texts);
     if (rc != SQLITE_OK) return fail(rc);
   }
   if (tr.sysdateParameter > 0)
@@ -429,6 +420,7 @@ SqlStatus SqliteBackend::openCursor(SqlText text, HostVars in) {
   status = begin();
   if (status.ok()) status = bindInputs(*p, in, TextInputs::kCopy);
   p->cursorOpen = status.ok();
+  if (status.ok()) p->unfinished = true;
   p->exhausted = false;
   return status;
 }

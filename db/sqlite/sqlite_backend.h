@@ -9,7 +9,8 @@
 // and then in the others.
 //
 // Each statement text is translated (see translate.h) and prepared once and
-// kept for the session. Cursors and writes run inside a transaction that
+// kept for the session; an execution binds only the inputs whose value
+// changed since the statement's last one (input_binder.h). Cursors and writes run inside a transaction that
 // holds the write lock of every schema file from its begin to the commit:
 // it begins at the first cursor open or write after a commit, before that
 // cursor reads, so another writer (the sqlite3 shell, say) is waited for
@@ -33,6 +34,7 @@
 
 #include "db/backend.h"
 #include "db/sqlite/directory_lock.h"
+#include "db/sqlite/input_binder.h"
 #include "db/sqlite/translate.h"
 
 struct sqlite3;
@@ -65,8 +67,12 @@ class SqliteBackend : public Backend {
   struct Prepared {
     sqlite3_stmt* stmt = nullptr;
     Translation translation;
+    InputBinder inputs;
     bool cursorOpen = false;
     bool exhausted = false;
+    // Opened as a cursor since its last reset: stepped by fetches, so
+    // possibly not at its start. Every other use resets it at its end.
+    bool unfinished = false;
   };
 
   explicit SqliteBackend(std::string dir) : dir_(std::move(dir)) {}
@@ -84,7 +90,7 @@ class SqliteBackend : public Backend {
   // statement runs to its end within the call and reads the host variables
   // in place, saving a copy per text; a select-into copies only where an
   // output overlaps a text input.
-  enum class TextInputs { kCopy, kInPlace };
+  using TextInputs = InputBinder::Texts;
   SqlStatus bindInputs(Prepared& p, HostVars in, TextInputs texts);
   SqlStatus copyOutputs(Prepared& p, HostVars out,
                         const std::vector<bool>* indicators);
