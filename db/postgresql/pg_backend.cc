@@ -460,14 +460,25 @@ SqlStatus PgBackend::fetchChunk(Cursor& c) {
   return runNow(std::move(item));
 }
 
-SqlStatus PgBackend::fetch(SqlText text, HostVars out) {
-  if (!usable()) return sqlstatus::kNotConnected;
+// The open cursor of `text`; null with *status -1001 (or the lost
+// connection's status) when there is none.
+PgBackend::Cursor* PgBackend::openCursorOf(SqlText text, SqlStatus* status) {
+  *status = sqlstatus::kNotConnected;
+  if (!usable()) return nullptr;
   auto it = cursors_.find(text.id());
   if (it == cursors_.end() || !it->second.open) {
     lastError_ = "ORA-01001: invalid cursor";
-    return SqlStatus(-1001);
+    *status = SqlStatus(-1001);
+    return nullptr;
   }
-  Cursor& c = it->second;
+  return &it->second;
+}
+
+SqlStatus PgBackend::fetch(SqlText text, HostVars out) {
+  SqlStatus invalid;
+  Cursor* open = openCursorOf(text, &invalid);
+  if (open == nullptr) return invalid;
+  Cursor& c = *open;
   if (c.nextRow >= rowCount(c.rows)) {
     if (c.exhausted) return sqlstatus::kNoData;
     SqlStatus status = fetchChunk(c);
@@ -489,13 +500,10 @@ void PgBackend::closeOnServer(Cursor& c) {
 }
 
 SqlStatus PgBackend::closeCursor(SqlText text) {
-  if (!usable()) return sqlstatus::kNotConnected;
-  auto it = cursors_.find(text.id());
-  if (it == cursors_.end() || !it->second.open) {
-    lastError_ = "ORA-01001: invalid cursor";
-    return SqlStatus(-1001);
-  }
-  Cursor& c = it->second;
+  SqlStatus invalid;
+  Cursor* open = openCursorOf(text, &invalid);
+  if (open == nullptr) return invalid;
+  Cursor& c = *open;
   closeOnServer(c);
   c.open = false;
   c.rows.reset();

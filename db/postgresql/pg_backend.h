@@ -145,6 +145,7 @@ class PgBackend : public Backend {
   SqlStatus runNow(PgItem item);
   SqlStatus fetchChunk(Cursor& c);
   void closeOnServer(Cursor& c);
+  Cursor* openCursorOf(SqlText text, SqlStatus* status);
   SqlStatus setSchema(const std::string& name);
   bool usable();
 
