@@ -48,7 +48,10 @@ void KeptAnswers::keep(SqlText text, HostVars in, SqlStatus status,
                        HostVars stored) {
   if (!status.ok() && !status.noData()) return;
   Statement& statement = statements_[text.id()];
-  if (statement.words.empty()) statement.words = lowerWords(text.view());
+  if (statement.words.empty()) {
+    statement.words = lowerWords(text.view());
+    words_.insert(statement.words.begin(), statement.words.end());
+  }
   Answer answer{status, {}};
   for (const HostVar& v : stored) {
     if (!status.ok()) break;
@@ -62,6 +65,7 @@ void KeptAnswers::keep(SqlText text, HostVars in, SqlStatus status,
 }
 
 void KeptAnswers::written(const std::string& table) {
+  if (!words_.contains(table)) return;
   for (auto& [id, statement] : statements_) {
     const std::vector<std::string>& words = statement.words;
     if (std::find(words.begin(), words.end(), table) != words.end())

@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "db/host_var.h"
@@ -37,7 +38,10 @@ class KeptAnswers {
   void keep(SqlText text, HostVars in, SqlStatus status, HostVars stored);
   // Drops the answers of the statements that name `table` (lower case).
   void written(const std::string& table);
-  void clear() { statements_.clear(); }
+  void clear() {
+    statements_.clear();
+    words_.clear();
+  }
 
  private:
   struct Column {
@@ -54,6 +58,9 @@ class KeptAnswers {
   };
 
   std::unordered_map<const void*, Statement> statements_;
+  // Every word of every kept statement: a write to a table that none
+  // names (nearly every write of a run) is dismissed with one lookup.
+  std::unordered_set<std::string> words_;
 };
 
 }  // namespace ravlen

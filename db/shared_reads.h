@@ -40,7 +40,11 @@ class SharedReads {
   // later twins can join it.
   void ask(Backend& backend, SqlText text, HostVars in, HostVars out,
            Deliver deliver);
-  void forget() { reads_.clear(); }
+  // Clearing an empty table would still wipe all its buckets: a run
+  // forgets after every write.
+  void forget() {
+    if (!reads_.empty()) reads_.clear();
+  }
 
  private:
   struct Waiting {
