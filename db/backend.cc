@@ -45,10 +45,10 @@ ConnectParts splitConnectText(std::string_view text) {
 
 void Backend::selectIntoLater(SqlText text, HostVars in, HostVars out,
                               std::function<void(const LaterOutcome&)> done) {
-  OutputCopy copy(out);
-  LaterOutcome outcome{selectInto(text, in, copy.vars()),
+  laterCopy_.assign(out);
+  LaterOutcome outcome{selectInto(text, in, laterCopy_.vars()),
                        StatementOp::kSelectInto, ""};
-  if (outcome.status.ok()) copy.keep();
+  if (outcome.status.ok()) laterCopy_.keep();
   if (outcome.status.failed()) outcome.message = lastError();
   done(outcome);
 }
@@ -63,8 +63,9 @@ void Backend::rowsLater(SqlText text, HostVars in, HostVars out,
   outcome.status = openCursor(text, in);
   failed(outcome.status, StatementOp::kOpen);
   if (outcome.status.ok()) {
+    OutputCopy copy;
     for (size_t rows = 0; rows < maxRows; ++rows) {
-      OutputCopy copy(out);
+      copy.assign(out);
       outcome.status = fetch(text, copy.vars());
       failed(outcome.status, StatementOp::kFetch);
       if (!outcome.status.ok()) break;

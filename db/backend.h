@@ -47,6 +47,7 @@
 #include <vector>
 
 #include "db/host_var.h"
+#include "db/output_copy.h"
 #include "db/sql_text.h"
 #include "db/statement_observer.h"
 #include "db/status.h"
@@ -129,6 +130,11 @@ class Backend {
   // commit, in order: for the benchmark's figures per stage.
   virtual uint64_t roundTrips() const { return 0; }
   virtual std::vector<uint64_t> roundTripsAtCommits() const { return {}; }
+
+ private:
+  // The copy of a select-into's outputs in the default selectIntoLater,
+  // kept so that its memory serves every statement of the session.
+  OutputCopy laterCopy_;
 };
 
 // Opens a session for an Oracle-form connect text "user/password@service".

@@ -10,15 +10,17 @@ size_t slots(uint32_t bytes) { return (bytes + 7) / 8; }
 
 }  // namespace
 
-OutputCopy::OutputCopy(HostVars out, bool indicateAll)
-    : outs_(out.begin(), out.end()), indicators_(out.size(), 0) {
+void OutputCopy::assign(HostVars out, bool indicateAll) {
+  outs_.assign(out.begin(), out.end());
+  indicators_.assign(out.size(), 0);
   size_t total = 0;
   for (const HostVar& v : out) total += slots(v.bufferSize);
-  buffer_ = std::make_unique<uint64_t[]>(total);
+  buffer_.assign(total, 0);
+  vars_.clear();
   size_t at = 0;
   for (size_t i = 0; i < outs_.size(); ++i) {
     HostVar copy = outs_[i];
-    copy.address = buffer_.get() + at;
+    copy.address = buffer_.data() + at;
     std::memcpy(copy.address, outs_[i].address, copy.bufferSize);
     if (copy.indicator || indicateAll) copy.indicator = &indicators_[i];
     vars_.push_back(copy);

@@ -12,7 +12,6 @@
 #define RAVLEN_DB_OUTPUT_COPY_H_
 
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include "db/host_var.h"
@@ -21,7 +20,13 @@ namespace ravlen {
 
 class OutputCopy {
  public:
-  explicit OutputCopy(HostVars out, bool indicateAll = false);
+  OutputCopy() = default;
+  explicit OutputCopy(HostVars out, bool indicateAll = false) {
+    assign(out, indicateAll);
+  }
+  // Starts again on `out`, reusing the memory of earlier copies: for the
+  // copy that each statement run at once needs.
+  void assign(HostVars out, bool indicateAll = false);
   OutputCopy(const OutputCopy&) = delete;
   OutputCopy& operator=(const OutputCopy&) = delete;
 
@@ -37,7 +42,7 @@ class OutputCopy {
  private:
   std::vector<HostVar> outs_;
   std::vector<HostVar> vars_;
-  std::unique_ptr<uint64_t[]> buffer_;  // 8-byte slots: aligned for numbers
+  std::vector<uint64_t> buffer_;  // 8-byte slots: aligned for numbers
   std::vector<int16_t> indicators_;
 };
 
