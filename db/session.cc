@@ -157,8 +157,7 @@ void Session::selectIntoLater(SqlText text, HostVars in, HostVars out,
     report(text, outcome);
     done(outcome.status);
   };
-  if (!shared_.join(text, in, out, deliver))
-    shared_.ask(*backend_, text, in, out, deliver);
+  shared_.read(*backend_, text, in, out, std::move(deliver));
 }
 
 void Session::rowsLater(SqlText text, HostVars in, HostVars out,

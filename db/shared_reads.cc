@@ -29,10 +29,11 @@ void SharedReads::hand(const Read& read, HostVars out,
   deliver(read.outcome);
 }
 
-bool SharedReads::join(SqlText text, HostVars in, HostVars out,
-                       Deliver deliver) {
-  if (readsClock(text)) return false;
-  auto it = reads_.find(keyOf(text, in));
+// The read of `key` that `out` can take its answer from, joined; false
+// when there is none.
+bool SharedReads::join(const std::string& key, HostVars out,
+                       Deliver& deliver) {
+  auto it = reads_.find(key);
   if (it == reads_.end() || !it->second->answer->fits(out)) return false;
   Read& read = *it->second;
   if (read.known)
@@ -42,11 +43,14 @@ bool SharedReads::join(SqlText text, HostVars in, HostVars out,
   return true;
 }
 
-void SharedReads::ask(Backend& backend, SqlText text, HostVars in,
-                      HostVars out, Deliver deliver) {
+void SharedReads::read(Backend& backend, SqlText text, HostVars in,
+                       HostVars out, Deliver deliver) {
+  bool shared = !readsClock(text);
+  std::string key = shared ? keyOf(text, in) : std::string();
+  if (shared && join(key, out, deliver)) return;
   auto read = std::make_shared<Read>();
   read->answer = std::make_unique<OutputCopy>(out, true);
-  if (!readsClock(text)) reads_[keyOf(text, in)] = read;
+  if (shared) reads_[std::move(key)] = read;
   read->waiting.push_back({{out.begin(), out.end()}, std::move(deliver)});
   backend.selectIntoLater(text, in, read->answer->vars(),
                           [read](const LaterOutcome& outcome) {

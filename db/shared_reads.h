@@ -31,15 +31,11 @@ class SharedReads {
   // and its callback.
   using Deliver = std::function<void(const LaterOutcome&)>;
 
-  // Joins an identical earlier lookup of `text` with `in` (its answer
-  // stored into `out`, then `deliver`, now or when the answer comes);
-  // false when there is none to join, and the caller asks the database
-  // through ask().
-  bool join(SqlText text, HostVars in, HostVars out, Deliver deliver);
-  // Asks `backend` for the lookup that join() could not serve, so that
-  // later twins can join it.
-  void ask(Backend& backend, SqlText text, HostVars in, HostVars out,
-           Deliver deliver);
+  // Stores into `out` the answer of an identical earlier lookup of `text`
+  // with `in`, then calls `deliver` (now or when that answer comes); where
+  // there is none, asks `backend`, so that later twins can join this one.
+  void read(Backend& backend, SqlText text, HostVars in, HostVars out,
+            Deliver deliver);
   // Clearing an empty table would still wipe all its buckets: a run
   // forgets after every write.
   void forget() {
@@ -59,6 +55,7 @@ class SharedReads {
   };
 
   static void hand(const Read& read, HostVars out, const Deliver& deliver);
+  bool join(const std::string& key, HostVars out, Deliver& deliver);
   bool readsClock(SqlText text);
 
   std::unordered_map<std::string, std::shared_ptr<Read>> reads_;

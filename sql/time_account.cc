@@ -189,10 +189,19 @@ Session::Done countInto(RowCounts* counts) {
   };
 }
 
-// Numbers, folds and hands over the write of one booking of `tgb` whose
-// day count is set.
+// Counts one booking of `tgb` as read, gives it the row's assignment and
+// its day count (1 on a day row; for a week or month row computed here
+// when `computeDays`, else already set), then numbers, folds and hands
+// over its write.
 void writeBookingLater(const TgbRecord& tgb, ZkbRecord& booking,
-                       ZkbKeyTotals& totals, RowCounts* counts) {
+                       ZkbKeyTotals& totals, RowCounts* counts,
+                       bool computeDays) {
+  ++counts->read;
+  copyAssignment(tgb, booking);
+  if (tgb.TgbZtr == 1)
+    booking.ZkbAnz = 1;
+  else if (computeDays)
+    computeZkbAnz(tgb, booking);
   totals.fold(booking, tgb.TgbZtr == 1);
   writeZkbLater(booking, countInto(counts));
 }
@@ -284,15 +293,8 @@ SqlStatus transferZkbOfTgb(const TgbRecord& tgb, RowCounts* counts) {
   static ZkbKeyTotals totals;
   totals.startScope();
   SqlStatus status;
-  while ((status = fetchZkbSource(bookingRow)).ok()) {
-    ++counts->read;
-    copyAssignment(tgb, bookingRow);
-    if (tgb.TgbZtr == 1)
-      bookingRow.ZkbAnz = 1;
-    else
-      computeZkbAnz(tgb, bookingRow);
-    writeBookingLater(tgb, bookingRow, totals, counts);
-  }
+  while ((status = fetchZkbSource(bookingRow)).ok())
+    writeBookingLater(tgb, bookingRow, totals, counts, true);
   closeZkbSource();
   return status;
 }
@@ -354,12 +356,8 @@ void ZkbBlock::write(size_t i, const TgbRecord& tgb, RowCounts* counts) {
   }
   static ZkbKeyTotals totals;
   totals.startScope();
-  for (ZkbRecord& booking : row.bookings) {
-    ++counts->read;
-    copyAssignment(tgb, booking);
-    if (tgb.TgbZtr == 1) booking.ZkbAnz = 1;
-    writeBookingLater(tgb, booking, totals, counts);
-  }
+  for (ZkbRecord& booking : row.bookings)
+    writeBookingLater(tgb, booking, totals, counts, false);
 }
 
 void computeZkbAnz(const TgbRecord& tgb, ZkbRecord& zkb) {
