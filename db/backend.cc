@@ -85,11 +85,8 @@ void Backend::writeLater(const WriteSteps& steps,
     return o;
   };
   WriteOutcome outcome{run(steps.first, steps.firstIn), std::nullopt};
-  SqlStatus first = outcome.first.status;
-  bool second = steps.pattern == WritePattern::kUpdateElseInsert
-                    ? !first.ok()
-                    : first == sqlstatus::kUniqueKey;
-  if (second) outcome.second = run(steps.second, steps.secondIn);
+  if (secondStepRuns(steps.pattern, outcome.first.status))
+    outcome.second = run(steps.second, steps.secondIn);
   done(outcome);
 }
 

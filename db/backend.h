@@ -83,6 +83,15 @@ struct WriteSteps {
   HostVars secondIn;
 };
 
+// Whether the second step of a pair runs after the first ended with
+// `first`: after an update that did not change its row (1403) or failed;
+// after an insert that met the key (-1).
+inline bool secondStepRuns(WritePattern pattern, SqlStatus first) {
+  return pattern == WritePattern::kUpdateElseInsert
+             ? !first.ok()
+             : first == sqlstatus::kUniqueKey;
+}
+
 // The outcome of each step that ran.
 struct WriteOutcome {
   LaterOutcome first;

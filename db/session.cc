@@ -1,5 +1,7 @@
 #include "db/session.h"
 
+#include <utility>
+
 #include "db/output_copy.h"
 #include "db/statement_scan.h"
 
@@ -153,7 +155,8 @@ void Session::selectIntoLater(SqlText text, HostVars in, HostVars out,
   record(text, in);
   if (!backend_) return done(observed(StatementOp::kSelectInto, text,
                                       notConnected()));
-  auto deliver = [this, text, done](const LaterOutcome& outcome) {
+  auto deliver = [this, text, done = std::move(done)](
+                     const LaterOutcome& outcome) {
     report(text, outcome);
     done(outcome.status);
   };
@@ -168,7 +171,8 @@ void Session::rowsLater(SqlText text, HostVars in, HostVars out,
   if (!backend_)
     return done(observed(StatementOp::kOpen, text, notConnected()));
   backend_->rowsLater(text, in, out, maxRows, std::move(onRow),
-                      [this, text, done](const RowsOutcome& outcome) {
+                      [this, text, done = std::move(done)](
+                          const RowsOutcome& outcome) {
                         for (const LaterOutcome& failure : outcome.failures)
                           report(text, failure);
                         done(outcome.status);
@@ -200,7 +204,8 @@ void Session::writeLater(const WriteSteps& steps, Done done) {
     LaterOutcome failure{notConnected(), StatementOp::kExecute, lastError()};
     return done(writeStatus(steps, {failure, std::nullopt}));
   }
-  backend_->writeLater(steps, [this, steps, done](const WriteOutcome& w) {
+  backend_->writeLater(steps, [this, steps, done = std::move(done)](
+                                  const WriteOutcome& w) {
     done(writeStatus(steps, w));
   });
 }

@@ -185,7 +185,8 @@ void RunReport::printSummary() {
 void RunReport::printRoundTrips() {
   for (const Stage& s : stages_) {
     if (s.seconds < 0) continue;
-    std::fprintf(err_, "Ravlen: Stufe %s: %llu Rundreisen, %.2f je gelesene Zeile\n",
+    std::fprintf(err_,
+                 "Ravlen: Stufe %s: %llu Rundreisen, %.2f je gelesene Zeile\n",
                  s.name.c_str(), static_cast<unsigned long long>(s.trips),
                  s.read > 0 ? static_cast<double>(s.trips) / s.read : 0.0);
   }

@@ -99,11 +99,8 @@ PgItems pairInTurn(WritePattern pattern, const PgCommand& first,
                    const PgCommand& second,
                    std::function<void(const WriteOutcome&)> done) {
   auto afterFirst = [pattern, second, done](const LaterOutcome& o) {
-    bool secondRuns = pattern == WritePattern::kUpdateElseInsert
-                          ? !o.status.ok()
-                          : o.status == sqlstatus::kUniqueKey;
     PgItems next;
-    if (!secondRuns) {
+    if (!secondStepRuns(pattern, o.status)) {
       done(WriteOutcome{o, std::nullopt});
       return next;
     }
