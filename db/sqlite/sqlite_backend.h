@@ -10,12 +10,14 @@
 //
 // Each statement text is translated (see translate.h) and prepared once and
 // kept for the session; an execution binds only the inputs whose value
-// changed since the statement's last one (input_binder.h). Cursors and writes run inside a transaction that
-// holds the write lock of every schema file from its begin to the commit:
-// it begins at the first cursor open or write after a commit, before that
-// cursor reads, so another writer (the sqlite3 shell, say) is waited for
-// up to kBusyTimeoutMs at that begin instead of failing a write under the
-// cursor at once. A failing statement undoes only itself. Files that cannot
+// changed since the statement's last one (input_binder.h). A writer's pair
+// may run its insert first where that provably leaves the same rows and
+// outcome (sqlite_write_pair.cc). Cursors and writes run inside a
+// transaction that holds the write lock of every schema file from its
+// begin to the commit: it begins at the first cursor open or write after a
+// commit, before that cursor reads, so another writer (the sqlite3 shell,
+// say) is waited for up to kBusyTimeoutMs at that begin instead of failing
+// a write under the cursor at once. A failing statement undoes only itself. Files that cannot
 // be written are read in a plain transaction; writes to them fail.
 //
 // One session at a time: the session holds the directory's lock
@@ -28,6 +30,8 @@
 #define RAVLEN_DB_SQLITE_SQLITE_BACKEND_H_
 
 #include <chrono>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -36,6 +40,7 @@
 #include "db/sqlite/directory_lock.h"
 #include "db/sqlite/input_binder.h"
 #include "db/sqlite/translate.h"
+#include "db/write_pair_key.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -62,6 +67,8 @@ class SqliteBackend : public Backend {
   SqlStatus closeCursor(SqlText text) override;
   SqlStatus commit() override;
   const std::string& lastError() const override { return lastError_; }
+  void writeLater(const WriteSteps& steps,
+                  std::function<void(const WriteOutcome&)> done) override;
 
  private:
   struct Prepared {
@@ -73,6 +80,17 @@ class SqliteBackend : public Backend {
     // Opened as a cursor since its last reset: stepped by fetches, so
     // possibly not at its start. Every other use resets it at its end.
     bool unfinished = false;
+  };
+
+  // A writer's pair whose insert may go first (sqlite_write_pair.cc).
+  struct PairPlan {
+    PairKey key;
+    // The insert with "on conflict (key) do nothing"; null where the pair
+    // always runs as written.
+    std::unique_ptr<Prepared> insert;
+    // Whether the last pair of these texts made a new row: the insert goes
+    // first while rows are new, the update while they are there.
+    bool insertFirst = true;
   };
 
   explicit SqliteBackend(std::string dir) : dir_(std::move(dir)) {}
@@ -97,6 +115,9 @@ class SqliteBackend : public Backend {
   SqlStatus run(Prepared& p);
   SqlStatus runSelectInto(Prepared& p, HostVars out);
   SqlStatus begin();
+  PairPlan& pairPlan(const WriteSteps& steps);
+  void writeAsWritten(const WriteSteps& steps, PairPlan& plan,
+                      const std::function<void(const WriteOutcome&)>& done);
   SqlStatus exec(const char* sql);
   SqlStatus fail(int resultCode);
   SqlStatus failWith(SqlStatus status, std::string message);
@@ -107,6 +128,7 @@ class SqliteBackend : public Backend {
   std::string currentSchema_;
   sqlite3* db_ = nullptr;
   std::unordered_map<const void*, std::unique_ptr<Prepared>> cache_;
+  std::map<std::pair<const void*, const void*>, PairPlan> pairs_;
   std::string lastError_;
   DirectoryLock lock_;
   int64_t changesAtBegin_ = 0;  // rows changed by the session before begin

@@ -1,0 +1,46 @@
+// The key of a writer's pair (WritePattern), read from the two statement
+// texts as the program writes them:
+//
+//   update T set ... where (K1=:b5 and K2=:b6)
+//   insert into T (..., K1, ..., K2, ...) values (..., :b0, ..., :b1, ...)
+//
+// The key is the columns that the update's condition, a conjunction of
+// "column = placeholder" and nothing else, compares; for each, the input
+// of the update and the input of the insert that give its value (inputs
+// counted as the placeholders occur in the text, from 0). The insert must
+// be "insert into T (columns) values (one placeholder per column)" into
+// the same table, and fill every key column. A backend can then tell
+// before running the pair whether its two steps meet the same row: where
+// both steps bind the same host variables for the key, the row that the
+// update looks for is the row that the insert would make.
+//
+// Texts of any other shape (an expression or a second placeholder for an
+// input's indicator, say) have no key: readPairKey returns false.
+#ifndef RAVLEN_DB_WRITE_PAIR_KEY_H_
+#define RAVLEN_DB_WRITE_PAIR_KEY_H_
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/backend.h"
+
+namespace ravlen {
+
+struct PairKey {
+  std::string table;                 // as written, schema part included
+  std::vector<std::string> columns;  // as written in the update
+  std::vector<size_t> updateInputs;
+  std::vector<size_t> insertInputs;
+};
+
+bool readPairKey(WritePattern pattern, std::string_view first,
+                 std::string_view second, PairKey* key);
+
+// Whether the steps bind the same host variable to each key column.
+bool sameKeyValues(const PairKey& key, const WriteSteps& steps);
+
+}  // namespace ravlen
+
+#endif  // RAVLEN_DB_WRITE_PAIR_KEY_H_
