@@ -63,7 +63,10 @@ void Backend::rowsLater(SqlText text, HostVars in, HostVars out,
   outcome.status = openCursor(text, in);
   failed(outcome.status, StatementOp::kOpen);
   if (outcome.status.ok()) {
-    OutputCopy copy;
+    OutputCopy own;
+    OutputCopy& copy = rowsCopyInUse_ ? own : rowsCopy_;
+    bool outer = !rowsCopyInUse_;
+    rowsCopyInUse_ = true;
     for (size_t rows = 0; rows < maxRows; ++rows) {
       copy.assign(out);
       outcome.status = fetch(text, copy.vars());
@@ -72,6 +75,7 @@ void Backend::rowsLater(SqlText text, HostVars in, HostVars out,
       copy.keep();
       onRow();
     }
+    if (outer) rowsCopyInUse_ = false;
     failed(closeCursor(text), StatementOp::kClose);
   }
   done(outcome);

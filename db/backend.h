@@ -144,6 +144,10 @@ class Backend {
   // The copy of a select-into's outputs in the default selectIntoLater,
   // kept so that its memory serves every statement of the session.
   OutputCopy laterCopy_;
+  // The same for the rows of the default rowsLater; a rowsLater called
+  // from a row's callback takes a copy of its own.
+  OutputCopy rowsCopy_;
+  bool rowsCopyInUse_ = false;
 };
 
 // Opens a session for an Oracle-form connect text "user/password@service".

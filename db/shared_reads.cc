@@ -15,11 +15,13 @@ std::string keyOf(SqlText text, HostVars in) {
 
 }  // namespace
 
-bool SharedReads::readsClock(SqlText text) {
-  auto it = clock_.find(text.id());
-  if (it == clock_.end())
-    it = clock_.emplace(text.id(), scanStatement(text.view()).usesSysdate)
-             .first;
+SharedReads::Text& SharedReads::textOf(SqlText text) {
+  auto it = texts_.find(text.id());
+  if (it == texts_.end()) {
+    Text t;
+    t.readsClock = scanStatement(text.view()).usesSysdate;
+    it = texts_.emplace(text.id(), t).first;
+  }
   return it->second;
 }
 
@@ -45,12 +47,18 @@ bool SharedReads::join(const std::string& key, HostVars out,
 
 void SharedReads::read(Backend& backend, SqlText text, HostVars in,
                        HostVars out, Deliver deliver) {
-  bool shared = !readsClock(text);
-  std::string key = shared ? keyOf(text, in) : std::string();
-  if (shared && join(key, out, deliver)) return;
+  Text& t = textOf(text);
+  if (t.readsClock || (!t.twins && t.reads >= kTrialReads))
+    return backend.selectIntoLater(text, in, out, std::move(deliver));
+  ++t.reads;
+  std::string key = keyOf(text, in);
+  if (join(key, out, deliver)) {
+    t.twins = true;
+    return;
+  }
   auto read = std::make_shared<Read>();
   read->answer = std::make_unique<OutputCopy>(out, true);
-  if (shared) reads_[std::move(key)] = read;
+  reads_[std::move(key)] = read;
   read->waiting.push_back({{out.begin(), out.end()}, std::move(deliver)});
   backend.selectIntoLater(text, in, read->answer->vars(),
                           [read](const LaterOutcome& outcome) {

@@ -10,9 +10,15 @@
 // of rows asks once per person for what depends only on the person. A
 // write of the session, a commit and the end of the session end the
 // sharing; a text that reads the clock (sysdate) is never shared.
+//
+// Keeping an answer for twins costs a copy of it and its key. A text whose
+// first kTrialReads lookups found no twin (a lookup per person and day)
+// goes to the backend directly from then on; the answers are the same
+// either way, only the work differs.
 #ifndef RAVLEN_DB_SHARED_READS_H_
 #define RAVLEN_DB_SHARED_READS_H_
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -54,12 +60,20 @@ class SharedReads {
     std::vector<Waiting> waiting;
   };
 
+  // What the session knows of a text.
+  struct Text {
+    bool readsClock = false;
+    uint32_t reads = 0;  // lookups handed over while sharing was tried
+    bool twins = false;  // whether one of them found a twin
+  };
+  static constexpr uint32_t kTrialReads = 64;
+
   static void hand(const Read& read, HostVars out, const Deliver& deliver);
   bool join(const std::string& key, HostVars out, Deliver& deliver);
-  bool readsClock(SqlText text);
+  Text& textOf(SqlText text);
 
   std::unordered_map<std::string, std::shared_ptr<Read>> reads_;
-  std::unordered_map<const void*, bool> clock_;  // per text
+  std::unordered_map<const void*, Text> texts_;
 };
 
 }  // namespace ravlen
