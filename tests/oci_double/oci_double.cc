@@ -517,7 +517,7 @@ sword OCITransRollback(OCISvcCtx*, OCIError*, ub4) {
 
 // On an error handle: the error of the pos-th failed row of the last
 // batch-error execution, into the caller's error handle *parmdpp.
-sword paramGetRowError(const void* hndlp, void** parmdpp, ub4 pos) {
+static sword paramGetRowError(const void* hndlp, void** parmdpp, ub4 pos) {
   auto* from = static_cast<const ErrorHandle*>(hndlp);
   if (!state().live.count(*parmdpp) || pos >= from->rowErrors.size()) return OCI_ERROR;
   auto* to = static_cast<ErrorHandle*>(*parmdpp);
