@@ -21,6 +21,7 @@ namespace ravlen::oci {
 
 // Scalar types ("OCI Programming Basics", data types of the prototypes).
 using sword = int;
+using ub8 = uint64_t;
 using ub4 = uint32_t;
 using sb4 = int32_t;
 using ub2 = uint16_t;
@@ -52,6 +53,26 @@ inline constexpr ub4 OCI_LOGON2_STMTCACHE = 0x04;
 inline constexpr ub2 OCI_FETCH_NEXT = 0x02;
 inline constexpr ub4 OCI_NTV_SYNTAX = 1;  // OCIStmtPrepare2 language
 
+// Array DML (the guide's section "Batch Error Mode for OCIStmtExecute()",
+// and OCIStmtExecute's modes in "OCI Relational Functions"): with
+// OCI_BATCH_ERRORS an execution with iters > 1 tries every row and
+// collects the rows' errors on the statement: OCI_ATTR_NUM_DML_ERRORS says
+// how many, OCIParamGet(errhp, OCI_HTYPE_ERROR, ..., i) puts the i-th into
+// an error handle of the caller's, whose OCI_ATTR_DML_ROW_OFFSET is the
+// failing row (from 0) and whose OCIErrorGet record 1 is the error. With
+// OCI_RETURN_ROW_COUNT_ARRAY the statement's OCI_ATTR_DML_ROW_COUNT_ARRAY
+// is a ub8 array of each row's count (client 12.1 and later). A call in
+// which rows failed ends with ORA-24381 "error(s) in array DML" ("Database
+// Error Messages"). The guide names these constants without their values;
+// the attribute numbers 73, 74 and 469 are those that the public API
+// reference of another Oracle client wrapper (FireDAC's OracleWrapper)
+// gives for the same names, and 0x100000 is the value that ODPI-C's public
+// documentation gives for its row-count mode; 0x80 for OCI_BATCH_ERRORS
+// could not be confirmed from public documentation.
+inline constexpr ub4 OCI_BATCH_ERRORS = 0x80;
+inline constexpr ub4 OCI_RETURN_ROW_COUNT_ARRAY = 0x100000;
+inline constexpr int kArrayDmlErrors = 24381;
+
 // Handle and descriptor types ("Handle and Descriptor Attributes").
 inline constexpr ub4 OCI_HTYPE_ENV = 1;
 inline constexpr ub4 OCI_HTYPE_ERROR = 2;
@@ -64,6 +85,9 @@ inline constexpr ub4 OCI_ATTR_NAME = 4;
 inline constexpr ub4 OCI_ATTR_ROW_COUNT = 9;
 inline constexpr ub4 OCI_ATTR_PREFETCH_ROWS = 11;
 inline constexpr ub4 OCI_ATTR_PARAM_COUNT = 18;
+inline constexpr ub4 OCI_ATTR_NUM_DML_ERRORS = 73;   // statement, ub4
+inline constexpr ub4 OCI_ATTR_DML_ROW_OFFSET = 74;   // error handle, ub4
+inline constexpr ub4 OCI_ATTR_DML_ROW_COUNT_ARRAY = 469;  // statement, ub8*
 
 // External data types ("Data Types", table of external data type codes).
 inline constexpr ub2 SQLT_CHR = 1;  // VARCHAR2: bytes with a length

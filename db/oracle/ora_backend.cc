@@ -1,6 +1,7 @@
 #include "db/oracle/ora_backend.h"
 
 #include "db/oracle/oci_library.h"
+#include "db/oracle/ora_pair_key.h"
 #include "db/oracle/ora_status.h"
 #include "db/sqlhlp.h"
 
@@ -48,6 +49,8 @@ OraBackend::Prepared* OraBackend::prepared(SqlText text, SqlStatus* status) {
   auto p = std::make_unique<Prepared>();
   p->text = oracleStatement(text.view());
   *status = session_->prepare(p->text.sql, &p->stmt);
+  if (p->text.scan.kind == StatementKind::kUpdate)
+    p->keyInputs = updateKeyInputs(text.view());
   if (status->ok() && p->text.scan.kind == StatementKind::kQuery)
     *status = session_->setAttribute(p->stmt, OCI_ATTR_PREFETCH_ROWS,
                                      kPrefetchRows);
@@ -58,14 +61,19 @@ OraBackend::Prepared* OraBackend::prepared(SqlText text, SqlStatus* status) {
   return cache_.emplace(text.id(), std::move(p)).first->second.get();
 }
 
+SqlStatus OraBackend::checkInputs(const Prepared& p, HostVars in) {
+  if (static_cast<int>(in.size()) == p.text.scan.inputCount)
+    return sqlstatus::kOk;
+  return session_->fail(SqlStatus(-1008),
+                        "ORA-01008: not all variables bound (" +
+                            std::to_string(in.size()) + " given, " +
+                            std::to_string(p.text.scan.inputCount) +
+                            " placeholders)");
+}
+
 SqlStatus OraBackend::bindInputs(Prepared& p, HostVars in) {
-  if (static_cast<int>(in.size()) != p.text.scan.inputCount) {
-    return session_->fail(SqlStatus(-1008),
-                          "ORA-01008: not all variables bound (" +
-                              std::to_string(in.size()) + " given, " +
-                              std::to_string(p.text.scan.inputCount) +
-                              " placeholders)");
-  }
+  SqlStatus status = checkInputs(p, in);
+  if (!status.ok()) return status;
   p.inputs.clear();
   p.inputs.addRow(in);
   return p.inputs.bind(*session_, p.stmt);
@@ -90,6 +98,7 @@ void OraBackend::cancel(Prepared& p) {
 }
 
 SqlStatus OraBackend::execute(SqlText text, HostVars in) {
+  runHeld();
   SqlStatus status;
   Prepared* p = prepared(text, &status);
   if (p == nullptr) return status;
@@ -102,6 +111,7 @@ SqlStatus OraBackend::execute(SqlText text, HostVars in) {
 }
 
 SqlStatus OraBackend::selectInto(SqlText text, HostVars in, HostVars out) {
+  runHeld();
   SqlStatus status;
   Prepared* p = prepared(text, &status);
   if (p == nullptr) return status;
@@ -114,6 +124,7 @@ SqlStatus OraBackend::selectInto(SqlText text, HostVars in, HostVars out) {
 }
 
 SqlStatus OraBackend::openCursor(SqlText text, HostVars in) {
+  runHeld();
   SqlStatus status;
   Prepared* p = prepared(text, &status);
   if (p == nullptr) return status;
@@ -129,6 +140,7 @@ SqlStatus OraBackend::openCursor(SqlText text, HostVars in) {
 }
 
 SqlStatus OraBackend::fetch(SqlText text, HostVars out) {
+  runHeld();
   auto it = cache_.find(text.id());
   if (it == cache_.end() || !it->second->cursorOpen)
     return session_->fail(SqlStatus(-1001), "ORA-01001: invalid cursor");
@@ -147,6 +159,7 @@ SqlStatus OraBackend::fetch(SqlText text, HostVars out) {
 }
 
 SqlStatus OraBackend::closeCursor(SqlText text) {
+  runHeld();
   auto it = cache_.find(text.id());
   if (it == cache_.end() || !it->second->cursorOpen)
     return session_->fail(SqlStatus(-1001), "ORA-01001: invalid cursor");
@@ -155,7 +168,61 @@ SqlStatus OraBackend::closeCursor(SqlText text) {
   return sqlstatus::kOk;
 }
 
-SqlStatus OraBackend::commit() { return session_->commit(); }
+SqlStatus OraBackend::commit() {
+  runHeld();
+  return session_->commit();
+}
+
+// The pair joins the held batch, or the held batch runs first and the pair
+// begins the next.
+void OraBackend::writeLater(const WriteSteps& steps,
+                            std::function<void(const WriteOutcome&)> done) {
+  SqlStatus status;
+  Prepared* first = prepared(steps.first, &status);
+  Prepared* second = first ? prepared(steps.second, &status) : nullptr;
+  if (second != nullptr) status = checkInputs(*first, steps.firstIn);
+  if (status.ok()) status = checkInputs(*second, steps.secondIn);
+  if (!status.ok()) {
+    LaterOutcome failure{status, StatementOp::kExecute, lastError()};
+    runHeld();
+    return done(WriteOutcome{failure, std::nullopt});
+  }
+  bool updateFirst = steps.pattern == WritePattern::kUpdateElseInsert;
+  std::optional<std::string> key =
+      updateFirst ? rowKey(steps.firstIn, first->keyInputs)
+                  : rowKey(steps.secondIn, second->keyInputs);
+  if (!held_.accepts(steps, key)) runHeld();
+  held_.add(steps, std::move(key), std::move(done));
+  if (held_.full()) runHeld();
+}
+
+// The held batch leaves the backend before it runs: its callbacks may hand
+// over the next pairs.
+void OraBackend::runHeld() {
+  if (held_.empty()) return;
+  OraWriteBatch batch = std::move(held_);
+  held_ = OraWriteBatch();
+  batch.run([this](SqlText text, OraInputs& rows) {
+    return executeRows(text, rows);
+  });
+}
+
+std::vector<LaterOutcome> OraBackend::executeRows(SqlText text,
+                                                  OraInputs& rows) {
+  SqlStatus status;
+  Prepared* p = prepared(text, &status);
+  if (p != nullptr) status = rows.bind(*session_, p->stmt);
+  std::vector<LaterOutcome> outcomes;
+  if (!status.ok()) {
+    outcomes.assign(rows.rows(), {status, StatementOp::kExecute, lastError()});
+    return outcomes;
+  }
+  for (OraRowOutcome& row :
+       session_->executeRows(p->stmt, static_cast<ub4>(rows.rows())))
+    outcomes.push_back({row.status, StatementOp::kExecute,
+                        row.status.failed() ? std::move(row.message) : ""});
+  return outcomes;
+}
 
 // A text built at run time: prepared, run once and released.
 SqlStatus OraBackend::runOnce(std::string_view text) {
@@ -168,6 +235,7 @@ SqlStatus OraBackend::runOnce(std::string_view text) {
 }
 
 SqlStatus OraBackend::executeImmediate(std::string_view text) {
+  runHeld();
   std::string name;
   if (parseSetSchema(text, &name)) return setSchema(text, name);
   return runOnce(text);

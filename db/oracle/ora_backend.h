@@ -37,9 +37,17 @@
 // DBMS_LOCK works on the schema unguarded, as the program always did, and
 // notice() says so.
 //
-// Array DML: OraInputs binds several rows of one statement as arrays for
-// one execution (iters = rows); a seam that queues writes can hand its
-// rows to one execution per statement.
+// Writers' pairs (writeLater) are held and sent as array DML
+// (ora_write_batch.h): consecutive pairs of the same texts become one
+// execution of the first step over all their rows and one of the second
+// step over the rows that need it, in batch-error mode, so that each row
+// has its own outcome (its error, or 1403 where an update or insert
+// touched no row) and a failed row undoes only itself. A pair whose key
+// repeats one of the held batch, or that has no key, starts a new batch.
+// Held pairs run before any other operation (and at flush and commit),
+// and as soon as their batch is full; a pair whose inputs do not fit its
+// texts fails at once, after those held before it. Pairs still held when
+// the session ends are dropped with its uncommitted work.
 #ifndef RAVLEN_DB_ORACLE_ORA_BACKEND_H_
 #define RAVLEN_DB_ORACLE_ORA_BACKEND_H_
 
@@ -53,6 +61,7 @@
 #include "db/oracle/ora_buffers.h"
 #include "db/oracle/ora_session.h"
 #include "db/oracle/ora_statement.h"
+#include "db/oracle/ora_write_batch.h"
 
 namespace ravlen {
 
@@ -87,6 +96,9 @@ class OraBackend : public Backend {
   SqlStatus fetch(SqlText text, HostVars out) override;
   SqlStatus closeCursor(SqlText text) override;
   SqlStatus commit() override;
+  void writeLater(const WriteSteps& steps,
+                  std::function<void(const WriteOutcome&)> done) override;
+  void flush() override { runHeld(); }
   std::string notice() const override { return notice_; }
   const std::string& lastError() const override {
     return session_->lastError();
@@ -99,6 +111,7 @@ class OraBackend : public Backend {
     OraInputs inputs;
     OraOutputs outputs;
     size_t columns = 0;  // of the select list, known after an execution
+    std::vector<size_t> keyInputs;  // of an update (ora_pair_key.h)
     bool cursorOpen = false;
     bool exhausted = false;
   };
@@ -108,7 +121,10 @@ class OraBackend : public Backend {
       : session_(std::move(session)), lockWait_(lockWait) {}
 
   Prepared* prepared(SqlText text, SqlStatus* status);
+  SqlStatus checkInputs(const Prepared& p, HostVars in);
   SqlStatus bindInputs(Prepared& p, HostVars in);
+  void runHeld();
+  std::vector<LaterOutcome> executeRows(SqlText text, OraInputs& rows);
   SqlStatus defineOutputs(Prepared& p, HostVars out);
   SqlStatus store(Prepared& p, HostVars out,
                   const std::vector<bool>* indicators);
@@ -121,6 +137,7 @@ class OraBackend : public Backend {
   std::unique_ptr<OraSession> session_;
   std::chrono::milliseconds lockWait_;
   std::unordered_map<const void*, std::unique_ptr<Prepared>> cache_;
+  OraWriteBatch held_;
   std::string schema_, lockedSchema_;
   std::string notice_;
 };

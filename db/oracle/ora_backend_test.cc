@@ -6,6 +6,9 @@
 // in the conformance suite against a real server (RAVLEN_TEST_ORACLE).
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <vector>
+
 #include "db/backend.h"
 #include "db/oracle/ora_backend.h"
 #include "db/sqlhlp.h"
@@ -42,11 +45,36 @@ class OracleBackendTest : public ::testing::Test {
     return at == std::string::npos ? "" : log.substr(at);
   }
 
+  // The statement executions of the log, in order.
+  std::vector<std::string> executions() const {
+    std::vector<std::string> lines;
+    std::string log = double_.log();
+    for (size_t at = 0; (at = log.find("OCIStmtExecute ", at)) != std::string::npos;) {
+      size_t end = log.find('\n', at);
+      lines.push_back(log.substr(at, end - at));
+      at = end;
+    }
+    return lines;
+  }
+  // Hands over a writer's pair whose outcome goes to outcomes_[its number].
+  void hold(WritePattern pattern, SqlText first, HostVars firstIn, SqlText second,
+            HostVars secondIn) {
+    size_t n = outcomes_.size();
+    outcomes_.emplace_back();
+    backend_->writeLater({pattern, first, firstIn, second, secondIn},
+                         [this, n](const WriteOutcome& o) { outcomes_[n] = o; });
+  }
+
   OciDouble double_;
   std::unique_ptr<OraBackend> backend_;
   SqlStatus status_;
   std::string message_;
+  std::vector<std::optional<WriteOutcome>> outcomes_;
 };
+
+// The modes of an array execution: each row its own outcome and count.
+const std::string kArray =
+    "mode=" + std::to_string(oci::OCI_BATCH_ERRORS | oci::OCI_RETURN_ROW_COUNT_ARRAY) + " ";
 
 TEST_F(OracleBackendTest, InputsBindEveryKindByPositionFromCopies) {
   static constexpr SqlText kUpdate =
@@ -217,6 +245,132 @@ TEST_F(OracleBackendTest, SchemaStatementRunsAsGivenThenTakesTheSchemaLock) {
   EXPECT_NE(backend_->notice().find("EXECUTE auf SYS.DBMS_LOCK"),
             std::string::npos)
       << backend_->notice();
+}
+
+// Update, else insert: the held pairs go as one execution of the update over
+// all rows and one of the insert over the rows whose update did not change
+// a row; each row's outcome reaches its own callback.
+TEST_F(OracleBackendTest, HeldPairsRunAsArraysWithEachRowsOwnOutcome) {
+  static constexpr SqlText kUpdate = "update T set a=:b0 ,b=:b1 ,c=:b2 where k=:b3";
+  static constexpr SqlText kInsert = "insert into T (k,a,b,c) values (:b0,:b1,:b2,:b3)";
+  double_.rowOutcomes("update T", {1, 0, -1400, 0});
+  double_.rowOutcomes("insert into T", {1, -1, 1});
+  FixedText<4> k, c;
+  int32_t a = 0;
+  double b = 0;
+  for (const char* row : {"k1x", "k2", "k3z", "k4"}) {
+    k = std::string_view(row, 2);
+    c = std::string_view(row + 2);
+    a += 1;
+    b = a + 0.5;
+    hold(WritePattern::kUpdateElseInsert, kUpdate,
+         {hostVar(a), hostVar(b), hostVar(c), hostVar(k)}, kInsert,
+         {hostVar(k), hostVar(a), hostVar(b), hostVar(c)});
+  }
+  EXPECT_TRUE(executions().empty()) << "held until flush:\n" << double_.log();
+  backend_->flush();
+  EXPECT_EQ(executions(),
+            (std::vector<std::string>{
+                "OCIStmtExecute iters=4 " + kArray + kUpdate.c_str() +
+                    " [INT 1 FLT 1.5 'x' 'k1'] [INT 2 FLT 2.5 NULL 'k2']"
+                    " [INT 3 FLT 3.5 'z' 'k3'] [INT 4 FLT 4.5 NULL 'k4']",
+                "OCIStmtExecute iters=3 " + kArray + kInsert.c_str() +
+                    " ['k2' INT 2 FLT 2.5 NULL] ['k3' INT 3 FLT 3.5 'z']"
+                    " ['k4' INT 4 FLT 4.5 NULL]"}));
+  ASSERT_EQ(outcomes_.size(), 4u);
+  for (const auto& o : outcomes_) ASSERT_TRUE(o.has_value());
+  EXPECT_TRUE(outcomes_[0]->first.status.ok());
+  EXPECT_FALSE(outcomes_[0]->second);
+  EXPECT_EQ(outcomes_[1]->first.status.code(), 1403) << "no row changed";
+  EXPECT_TRUE(outcomes_[1]->second->status.ok());
+  EXPECT_EQ(outcomes_[2]->first.status.code(), -1400);
+  EXPECT_NE(outcomes_[2]->first.message.find("ORA-01400: scripted error in row 2"),
+            std::string::npos) << outcomes_[2]->first.message;
+  EXPECT_EQ(outcomes_[2]->second->status.code(), -1);
+  EXPECT_NE(outcomes_[2]->second->message.find("in row 1"), std::string::npos);
+  EXPECT_EQ(outcomes_[3]->first.status.code(), 1403);
+  EXPECT_TRUE(outcomes_[3]->second->status.ok());
+}
+
+// Insert, else add: the update runs only for the rows whose insert met the key.
+TEST_F(OracleBackendTest, InsertElseAddUpdatesOnlyTheRowsWhoseKeyWasTaken) {
+  static constexpr SqlText kInsert = "insert into S (k,n) values (:b0,:b1)";
+  static constexpr SqlText kAdd = "update S set n=(n+:b0) where k=:b1";
+  double_.rowOutcomes("insert into S", {-1, 1, -1400, -1});
+  for (int32_t k : {6, 7, 8, 9})
+    hold(WritePattern::kInsertElseAdd, kInsert, {hostVar(k), hostVar(k)}, kAdd,
+         {hostVar(k), hostVar(k)});
+  backend_->flush();
+  std::vector<std::string> runs = executions();
+  ASSERT_EQ(runs.size(), 2u) << double_.log();
+  EXPECT_EQ(runs[1], "OCIStmtExecute iters=2 " + kArray + kAdd.c_str() +
+                         " [INT 6 INT 6] [INT 9 INT 9]");
+  EXPECT_TRUE(outcomes_[0]->second->status.ok());
+  EXPECT_FALSE(outcomes_[1]->second);
+  EXPECT_EQ(outcomes_[2]->first.status.code(), -1400);
+  EXPECT_FALSE(outcomes_[2]->second) << "another failure is no taken key";
+}
+
+// Two pairs of one batch never change the same row: a key that repeats
+// one of the batch (all of the condition's inputs, in either order of the
+// comparison) begins the next batch; a condition that is not read that way
+// sends each pair alone.
+TEST_F(OracleBackendTest, RepeatedKeyOrUnreadConditionSplitsTheBatch) {
+  static constexpr SqlText kUpdate = "update T set a=:b0 where (k=:b1 and :b2=j)";
+  static constexpr SqlText kInsert = "insert into T (a,k,j) values (:b0,:b1,:b2)";
+  static constexpr SqlText kUnread = "update T set a=:b0 where k=:b1 or j=:b2";
+  FixedText<2> k;
+  int32_t j = 0;
+  for (const char* key : {"A1", "B1", "A2", "A1"}) {
+    k = std::string_view(key, 1);
+    j = key[1] - '0';
+    hold(WritePattern::kUpdateElseInsert, kUpdate, {hostVar(j), hostVar(k), hostVar(j)},
+         kInsert, {hostVar(j), hostVar(k), hostVar(j)});
+  }
+  for (const char* key : {"C", "D"}) {
+    k = key;
+    hold(WritePattern::kUpdateElseInsert, kUnread, {hostVar(j), hostVar(k), hostVar(j)},
+         kInsert, {hostVar(j), hostVar(k), hostVar(j)});
+  }
+  backend_->flush();
+  std::string update = std::string(kUpdate.c_str()) + " ", unread = kUnread.c_str();
+  EXPECT_EQ(executions(),
+            (std::vector<std::string>{
+                "OCIStmtExecute iters=3 " + kArray + update +
+                    "[INT 1 'A' INT 1] [INT 1 'B' INT 1] [INT 2 'A' INT 2]",
+                "OCIStmtExecute iters=1 " + kArray + update + "[INT 1 'A' INT 1]",
+                "OCIStmtExecute iters=1 " + kArray + unread + " [INT 1 'C' INT 1]",
+                "OCIStmtExecute iters=1 " + kArray + unread + " [INT 1 'D' INT 1]"}));
+}
+
+// Held pairs run before a read sees the table, at commit, and as soon as
+// their batch is full.
+TEST_F(OracleBackendTest, HeldPairsRunBeforeAReadAtCommitAndWhenTheBatchIsFull) {
+  static constexpr SqlText kUpdate = "update T set a=:b0 where k=:b1";
+  static constexpr SqlText kInsert = "insert into T (a,k) values (:b0,:b1)";
+  static constexpr SqlText kSelect = "select a into :b0  from T where k=:b1";
+  double_.rows("from T", {}, {{"5"}});
+  int32_t k = 0, a = 0;
+  auto holdOne = [&] {
+    ++k;
+    hold(WritePattern::kUpdateElseInsert, kUpdate, {hostVar(a), hostVar(k)}, kInsert,
+         {hostVar(a), hostVar(k)});
+  };
+  for (size_t n = 0; n < OraWriteBatch::kMostRows; ++n) holdOne();
+  ASSERT_EQ(executions().size(), 1u) << "a full batch runs at once";
+  EXPECT_EQ(executions()[0].find("OCIStmtExecute iters=128 "), 0u);
+  holdOne();
+  ASSERT_TRUE(backend_->selectInto(kSelect, {hostVar(k)}, {hostVar(a)}).ok());
+  std::vector<std::string> runs = executions();
+  ASSERT_EQ(runs.size(), 3u);
+  EXPECT_EQ(runs[1].find("OCIStmtExecute iters=1 " + kArray + "update"), 0u) << runs[1];
+  EXPECT_TRUE(outcomes_.back().has_value()) << "its callback ran before the read";
+  holdOne();
+  ASSERT_TRUE(backend_->commit().ok());
+  EXPECT_NE(logFrom("iters=1 " + kArray + "update T set a=:b0 where k=:b1 [INT 5 INT 130]")
+                .find("OCITransCommit"),
+            std::string::npos)
+      << double_.log();
 }
 
 }  // namespace

@@ -71,6 +71,16 @@ void OraInputs::addTextRow(
   ++rows_;
 }
 
+void OraInputs::addRowOf(const OraInputs& from, size_t row) {
+  for (size_t i = 0; i < from.columns_.size(); ++i) {
+    const Column& c = from.columns_[i];
+    bool present = row < c.values.size();
+    add(i, c.type, present ? c.values[row] : "",
+        !present || c.indicators[row] == -1);
+  }
+  ++rows_;
+}
+
 SqlStatus OraInputs::bind(OraSession& session, OCIStmt* stmt) {
   for (size_t i = 0; i < columns_.size(); ++i) {
     Column& c = columns_[i];

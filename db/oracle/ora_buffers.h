@@ -37,6 +37,8 @@ class OraInputs {
   void addRow(HostVars in);
   // A row of texts (nullopt: NULL), for the tools.
   void addTextRow(const std::vector<std::optional<std::string>>& values);
+  // Row `row` of `from`, as it was added there.
+  void addRowOf(const OraInputs& from, size_t row);
   size_t rows() const { return rows_; }
 
   SqlStatus bind(OraSession& session, oci::OCIStmt* stmt);

@@ -80,6 +80,7 @@ OraSession::~OraSession() {
     api_.OCITransRollback(svc_, err_, OCI_DEFAULT);
     api_.OCILogoff(svc_, err_);
   }
+  if (rowErr_ != nullptr) api_.OCIHandleFree(rowErr_, OCI_HTYPE_ERROR);
   if (err_ != nullptr) api_.OCIHandleFree(err_, OCI_HTYPE_ERROR);
   if (env_ != nullptr) api_.OCIHandleFree(env_, OCI_HTYPE_ENV);
 }
@@ -117,6 +118,64 @@ void OraSession::release(OCIStmt* stmt) {
 SqlStatus OraSession::execute(OCIStmt* stmt, ub4 iters, ub4 mode) {
   return check(
       api_.OCIStmtExecute(svc_, stmt, err_, iters, 0, nullptr, nullptr, mode));
+}
+
+std::vector<OraRowOutcome> OraSession::executeRows(OCIStmt* stmt, ub4 rows) {
+  SqlStatus status = check(api_.OCIStmtExecute(
+      svc_, stmt, err_, rows, 0, nullptr, nullptr,
+      OCI_BATCH_ERRORS | OCI_RETURN_ROW_COUNT_ARRAY));
+  if (status.failed() && status.code() != -kArrayDmlErrors)
+    return std::vector<OraRowOutcome>(rows, {status, lastError_});
+  std::vector<OraRowOutcome> outcomes(rows);
+  rowCounts(stmt, &outcomes);
+  rowErrors(stmt, &outcomes);
+  return outcomes;
+}
+
+// A row that processed no row is 1403, as a single execution reports it.
+// A client without the count array (before 12.1) cannot tell, and says so.
+void OraSession::rowCounts(OCIStmt* stmt, std::vector<OraRowOutcome>* rows) {
+  ub8* counts = nullptr;
+  ub4 size = 0;
+  api_.OCIAttrGet(stmt, OCI_HTYPE_STMT, &counts, &size,
+                  OCI_ATTR_DML_ROW_COUNT_ARRAY, err_);
+  for (size_t row = 0; row < rows->size(); ++row) {
+    if (counts == nullptr || row >= size) {
+      (*rows)[row] = {sqlstatus::kClientFailure,
+                      "ORA-01019: keine Zeilenzahl je Zeile vom Oracle-Client "
+                      "(OCI_ATTR_DML_ROW_COUNT_ARRAY braucht Client 12.1)"};
+    } else if (counts[row] == 0) {
+      (*rows)[row].status = sqlstatus::kNoData;
+    }
+  }
+}
+
+// Each failed row's error, read through the error handle kept for them.
+// Where the client cannot say which row failed, no row counts as done.
+void OraSession::rowErrors(OCIStmt* stmt, std::vector<OraRowOutcome>* rows) {
+  ub4 errors = 0;
+  api_.OCIAttrGet(stmt, OCI_HTYPE_STMT, &errors, nullptr,
+                  OCI_ATTR_NUM_DML_ERRORS, err_);
+  if (errors > 0 && rowErr_ == nullptr)
+    api_.OCIHandleAlloc(env_, reinterpret_cast<void**>(&rowErr_),
+                        OCI_HTYPE_ERROR, 0, nullptr);
+  for (ub4 i = 0; i < errors; ++i) {
+    void* handle = rowErr_;
+    ub4 offset = 0;
+    int32_t code = 0;
+    std::string message;
+    if (api_.OCIParamGet(err_, OCI_HTYPE_ERROR, err_, &handle, i) ==
+            OCI_SUCCESS &&
+        api_.OCIAttrGet(handle, OCI_HTYPE_ERROR, &offset, nullptr,
+                        OCI_ATTR_DML_ROW_OFFSET, err_) == OCI_SUCCESS)
+      message = errorText(handle, OCI_HTYPE_ERROR, &code);
+    if (code == 0 || offset >= rows->size()) {
+      for (OraRowOutcome& row : *rows)
+        if (!row.status.failed()) row = {sqlstatus::kClientFailure, lastError_};
+      return;
+    }
+    (*rows)[offset] = {statusFromOci(OCI_ERROR, code), oneLine(message)};
+  }
 }
 
 SqlStatus OraSession::fetch(OCIStmt* stmt, ub4 rows) {

@@ -19,17 +19,31 @@
 //  - execute() runs a statement `iters` times over the bound rows (a query:
 //    fetches `iters` rows into the defines, 0 fetches none); fetch() with
 //    0 rows cancels a cursor.
+//  - executeRows() runs an insert, update or delete once over `rows` bound
+//    rows in batch-error mode (oci.h): every row is tried and gets its own
+//    outcome: its error with the client's message, else 1403 where it
+//    touched no row, else 0. A row that fails undoes only itself. When the
+//    call fails as a whole (not for single rows), every row gets that
+//    failure. The error handle that takes the rows' errors is allocated
+//    once and freed with the session.
 #ifndef RAVLEN_DB_ORACLE_ORA_SESSION_H_
 #define RAVLEN_DB_ORACLE_ORA_SESSION_H_
 
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "db/oracle/oci.h"
 #include "db/status.h"
 
 namespace ravlen {
+
+// The outcome of one row of an array execution.
+struct OraRowOutcome {
+  SqlStatus status;
+  std::string message;  // when it failed
+};
 
 class OraSession {
  public:
@@ -54,6 +68,7 @@ class OraSession {
   SqlStatus prepare(std::string_view sql, oci::OCIStmt** stmt);
   void release(oci::OCIStmt* stmt);
   SqlStatus execute(oci::OCIStmt* stmt, oci::ub4 iters, oci::ub4 mode);
+  std::vector<OraRowOutcome> executeRows(oci::OCIStmt* stmt, oci::ub4 rows);
   SqlStatus fetch(oci::OCIStmt* stmt, oci::ub4 rows);
   // A statement attribute of type ub4 (row count, select-list count).
   oci::ub4 attribute(oci::OCIStmt* stmt, oci::ub4 attribute);
@@ -67,11 +82,14 @@ class OraSession {
 
   SqlStatus createHandles();
   std::string errorText(void* handle, oci::ub4 type, int32_t* code) const;
+  void rowCounts(oci::OCIStmt* stmt, std::vector<OraRowOutcome>* rows);
+  void rowErrors(oci::OCIStmt* stmt, std::vector<OraRowOutcome>* rows);
 
   const OciFunctions& api_;
   oci::OCIEnv* env_ = nullptr;
   oci::OCIError* err_ = nullptr;
   oci::OCISvcCtx* svc_ = nullptr;
+  oci::OCIError* rowErr_ = nullptr;  // the error of one row of an array
   std::string lastError_;
 };
 

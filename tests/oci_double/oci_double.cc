@@ -27,11 +27,20 @@ struct Answer {
   std::vector<std::string> names;
   std::vector<std::vector<Cell>> rows;
   long rowCount = -1;
+  std::vector<long> rowOutcomes;  // of array executions, by row offset
+};
+
+struct RowError {
+  ub4 offset;
+  int code;
+  std::string message;
 };
 
 struct ErrorHandle {
   int code = 0;
   std::string message;
+  ub4 rowOffset = 0;                // as the error of one row
+  std::vector<RowError> rowErrors;  // of the last batch-error execution
 };
 
 struct Slot {
@@ -49,6 +58,8 @@ struct Statement {
   size_t next = 0;
   bool open = false;
   ub4 rowCount = 0;
+  std::vector<ub8> rowCounts;  // per row, when the execution asked for them
+  ub4 dmlErrors = 0;
 };
 
 struct Param {
@@ -95,11 +106,22 @@ const Answer* answerFor(const std::string& text) {
   return nullptr;
 }
 
-bool isQuery(const std::string& sql) {
+std::string firstWord(const std::string& sql) {
   size_t at = sql.find_first_not_of(" \t\r\n");
   std::string word = sql.substr(at == std::string::npos ? 0 : at, 6);
   for (char& c : word) c = static_cast<char>(std::tolower(c));
+  return word;
+}
+
+bool isQuery(const std::string& sql) {
+  std::string word = firstWord(sql);
   return word == "select" || word.rfind("with", 0) == 0;
+}
+
+bool isDml(const std::string& sql) {
+  std::string word = firstWord(sql);
+  return word == "insert" || word == "update" || word == "delete" ||
+         word.rfind("merge", 0) == 0;
 }
 
 // The value of row `row` of a bind, as the log shows it.
@@ -204,11 +226,41 @@ sword executeQuery(Statement& st, OCIError* err, ub4 iters, ub4 mode) {
   return putRow(st, st.answer->rows[0], err);
 }
 
-sword executeWrite(Statement& st, OCIError* err, ub4 iters) {
+// The rows of a write, each as the answer's row outcomes say (else its
+// row count, else one row): a scripted error fails the call at that row,
+// or in batch-error mode is collected and the call ends with ORA-24381.
+sword writeRows(Statement& st, OCIError* err, ub4 iters, ub4 mode) {
+  auto* e = reinterpret_cast<ErrorHandle*>(err);
+  e->rowErrors.clear();
+  const Answer* a = st.answer;
+  ub8 each = a && a->rowCount >= 0 ? static_cast<ub8>(a->rowCount) : 1;
+  std::vector<ub8> counts(iters, each);
+  for (ub4 row = 0; a && row < iters && row < a->rowOutcomes.size(); ++row) {
+    long outcome = a->rowOutcomes[row];
+    counts[row] = outcome >= 0 ? static_cast<ub8>(outcome) : 0;
+    if (outcome >= 0) continue;
+    char message[80];
+    std::snprintf(message, sizeof message, "ORA-%05ld: scripted error in row %u",
+                  -outcome, row);
+    if (!(mode & OCI_BATCH_ERRORS)) {
+      st.rowCount = static_cast<ub4>(row * each);
+      return fail(err, static_cast<int>(-outcome), message);
+    }
+    e->rowErrors.push_back({row, static_cast<int>(-outcome), message});
+  }
+  st.rowCount = 0;
+  for (ub8 c : counts) st.rowCount += static_cast<ub4>(c);
+  if (mode & OCI_RETURN_ROW_COUNT_ARRAY) st.rowCounts = counts;
+  st.dmlErrors = static_cast<ub4>(e->rowErrors.size());
+  if (e->rowErrors.empty()) return OCI_SUCCESS;
+  return fail(err, kArrayDmlErrors, "ORA-24381: error(s) in array DML");
+}
+
+sword executeWrite(Statement& st, OCIError* err, ub4 iters, ub4 mode) {
   state().pendingWork = true;
   const Answer* a = st.answer;
-  st.rowCount = a && a->rowCount >= 0 ? static_cast<ub4>(a->rowCount) : iters;
-  if (a == nullptr || a->rows.empty()) return OCI_SUCCESS;
+  sword rc = writeRows(st, err, iters, mode);
+  if (rc != OCI_SUCCESS || a == nullptr || a->rows.empty()) return rc;
   for (const auto& [pos, slot] : st.binds) {
     const Cell* cell = pos <= a->rows[0].size() ? &a->rows[0][pos - 1] : nullptr;
     if (cell && *cell && put(slot, *cell, err) == OCI_ERROR) return OCI_ERROR;
@@ -253,6 +305,13 @@ void ociDoubleRows(const char* match, int columns, const char* const* names,
       row.push_back(cell ? Cell(cell) : std::nullopt);
     }
   }
+  state().answers.push_back(a);
+}
+
+void ociDoubleRowOutcomes(const char* match, int rows, const long* outcomes) {
+  Answer a;
+  a.match = match;
+  a.rowOutcomes.assign(outcomes, outcomes + rows);
   state().answers.push_back(a);
 }
 
@@ -336,6 +395,11 @@ sword OCIAttrSet(void* trgthndlp, ub4 trghndltyp, void* attributep, ub4, ub4 att
 sword OCIAttrGet(const void* trgthndlp, ub4 trghndltyp, void* attributep, ub4* sizep,
                  ub4 attrtype, OCIError*) {
   if (!state().live.count(trgthndlp)) return OCI_INVALID_HANDLE;
+  if (trghndltyp == OCI_HTYPE_ERROR) {
+    if (attrtype != OCI_ATTR_DML_ROW_OFFSET) return OCI_ERROR;
+    *static_cast<ub4*>(attributep) = static_cast<const ErrorHandle*>(trgthndlp)->rowOffset;
+    return OCI_SUCCESS;
+  }
   if (trghndltyp == OCI_DTYPE_PARAM) {
     auto* p = static_cast<const Param*>(trgthndlp);
     if (attrtype != OCI_ATTR_NAME) return OCI_ERROR;
@@ -344,8 +408,13 @@ sword OCIAttrGet(const void* trgthndlp, ub4 trghndltyp, void* attributep, ub4* s
     *sizep = static_cast<ub4>(p->name.size());
     return OCI_SUCCESS;
   }
-  auto* st = static_cast<const Statement*>(trgthndlp);
-  ub4 value = st->rowCount;
+  auto* st = static_cast<Statement*>(const_cast<void*>(trgthndlp));
+  if (attrtype == OCI_ATTR_DML_ROW_COUNT_ARRAY) {
+    *static_cast<ub8**>(attributep) = st->rowCounts.empty() ? nullptr : st->rowCounts.data();
+    if (sizep != nullptr) *sizep = static_cast<ub4>(st->rowCounts.size());
+    return OCI_SUCCESS;
+  }
+  ub4 value = attrtype == OCI_ATTR_NUM_DML_ERRORS ? st->dmlErrors : st->rowCount;
   if (attrtype == OCI_ATTR_PARAM_COUNT) {
     value = st->answer && !st->answer->rows.empty()
                 ? static_cast<ub4>(st->answer->rows[0].size())
@@ -406,10 +475,15 @@ sword OCIStmtExecute(OCISvcCtx* svchp, OCIStmt* stmtp, OCIError* errhp, ub4 iter
       std::to_string(mode) + " " + st->sql + bindsText(*st, iters));
   closeCursor(*st);
   st->answer = answerFor(st->sql);
+  st->rowCounts.clear();
+  st->dmlErrors = 0;
+  if ((mode & (OCI_BATCH_ERRORS | OCI_RETURN_ROW_COUNT_ARRAY)) && !isDml(st->sql))
+    return fail(errhp, 28714, "ORA-28714: OCI_BATCH_ERRORS or OCI_RETURN_ROW_COUNT_ARRAY "
+                "mode can only be specified for INSERT, UPDATE, DELETE or MERGE statement.");
   if (st->answer && st->answer->error)
     return fail(errhp, st->answer->error, st->answer->message);
   return isQuery(st->sql) ? executeQuery(*st, errhp, iters, mode)
-                          : executeWrite(*st, errhp, iters);
+                          : executeWrite(*st, errhp, iters, mode);
 }
 
 sword OCIStmtFetch2(OCIStmt* stmthp, OCIError* errhp, ub4 nrows, ub2, sb4, ub4) {
@@ -441,7 +515,23 @@ sword OCITransRollback(OCISvcCtx*, OCIError*, ub4) {
   return OCI_SUCCESS;
 }
 
-sword OCIParamGet(const void* hndlp, ub4, OCIError*, void** parmdpp, ub4 pos) {
+// On an error handle: the error of the pos-th failed row of the last
+// batch-error execution, into the caller's error handle *parmdpp.
+static sword paramGetRowError(const void* hndlp, void** parmdpp, ub4 pos) {
+  auto* from = static_cast<const ErrorHandle*>(hndlp);
+  if (!state().live.count(*parmdpp) || pos >= from->rowErrors.size()) return OCI_ERROR;
+  auto* to = static_cast<ErrorHandle*>(*parmdpp);
+  const RowError& r = from->rowErrors[pos];
+  to->code = r.code;
+  to->message = r.message;
+  to->rowOffset = r.offset;
+  log("OCIParamGet row error " + std::to_string(pos) + " -> row " + std::to_string(r.offset));
+  return OCI_SUCCESS;
+}
+
+sword OCIParamGet(const void* hndlp, ub4 htype, OCIError*, void** parmdpp, ub4 pos) {
+  if (htype == OCI_HTYPE_ERROR && state().live.count(hndlp))
+    return paramGetRowError(hndlp, parmdpp, pos);
   auto* st = static_cast<const Statement*>(hndlp);
   if (!state().live.count(st)) return OCI_INVALID_HANDLE;
   auto* p = track(new Param);

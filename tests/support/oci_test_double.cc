@@ -17,6 +17,7 @@ struct Control {
   decltype(&ociDoubleAddService) addService = nullptr;
   decltype(&ociDoubleError) error = nullptr;
   decltype(&ociDoubleRows) rows = nullptr;
+  decltype(&ociDoubleRowOutcomes) rowOutcomes = nullptr;
   decltype(&ociDoubleLog) log = nullptr;
   decltype(&ociDoubleLiveHandles) liveHandles = nullptr;
   decltype(&ociDoubleOpenCursors) openCursors = nullptr;
@@ -47,6 +48,7 @@ OciDouble::OciDouble() {
     take(handle, "ociDoubleAddService", &c.addService);
     take(handle, "ociDoubleError", &c.error);
     take(handle, "ociDoubleRows", &c.rows);
+    take(handle, "ociDoubleRowOutcomes", &c.rowOutcomes);
     take(handle, "ociDoubleLog", &c.log);
     take(handle, "ociDoubleLiveHandles", &c.liveHandles);
     take(handle, "ociDoubleOpenCursors", &c.openCursors);
@@ -75,6 +77,12 @@ void OciDouble::rows(const std::string& match,
   control().rows(match.c_str(), static_cast<int>(columns),
                  names.empty() ? nullptr : nameTexts.data(),
                  static_cast<int>(rows.size()), cells.data(), rowCount);
+}
+
+void OciDouble::rowOutcomes(const std::string& match,
+                            const std::vector<long>& outcomes) {
+  control().rowOutcomes(match.c_str(), static_cast<int>(outcomes.size()),
+                        outcomes.data());
 }
 
 std::string OciDouble::log() const { return control().log(); }

@@ -30,6 +30,8 @@ class OciDouble {
   void fail(const std::string& match, int code, const std::string& message);
   void rows(const std::string& match, const std::vector<std::string>& names,
             const std::vector<DoubleRow>& rows, long rowCount = -1);
+  // Row i of an array execution: a row count (>= 0) or -N for ORA-N.
+  void rowOutcomes(const std::string& match, const std::vector<long>& outcomes);
   std::string log() const;
   int liveHandles() const;
   int openCursors() const;
