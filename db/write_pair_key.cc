@@ -5,25 +5,26 @@
 namespace ravlen {
 namespace {
 
-// The statement's tokens without blanks and comments, each placeholder
-// with the number of the input it binds (its place among the
-// placeholders); an indicator directly after an input leaves the text
-// without a key.
+// The statement's tokens without blanks and comments, each input
+// placeholder with the number of the input it binds (its place among the
+// inputs; an indicator directly after an input is no input of its own).
 struct Words {
   std::vector<Token> tokens;
   std::vector<int> input;  // per token: its input, or -1
 };
 
-bool readWords(std::string_view text, Words* words) {
+Words readWords(std::string_view text) {
   std::vector<Token> all = tokenize(text);
+  Words words;
   int next = 0;
+  size_t indicatorEnd = 0;  // the indicator of the last input, if any
   for (size_t i = skipBlank(all, 0); i < all.size(); i = skipBlank(all, i + 1)) {
-    bool placeholder = all[i].type == Tok::kPlaceholder;
-    if (placeholder && inputPlaceholderEnd(all, i) != i) return false;
-    words->tokens.push_back(all[i]);
-    words->input.push_back(placeholder ? next++ : -1);
+    bool input = all[i].type == Tok::kPlaceholder && i > indicatorEnd;
+    if (input) indicatorEnd = inputPlaceholderEnd(all, i);
+    words.tokens.push_back(all[i]);
+    words.input.push_back(input ? next++ : -1);
   }
-  return true;
+  return words;
 }
 
 bool plainName(const Token& t) {
@@ -42,37 +43,24 @@ size_t readTable(const Words& w, size_t at, std::string* table) {
   return at + 1;
 }
 
-// "update T set ... where" followed by a conjunction of "C = :bN" in any
-// parentheses.
-bool readUpdate(std::string_view text, PairKey* key) {
-  Words w;
-  if (!readWords(text, &w) || w.tokens.empty() ||
-      !isWord(w.tokens[0], "update"))
-    return false;
+// One term "C = :bN" or ":bN = C" at `at`: its column and input.
+bool readTerm(const Words& w, size_t at, std::string* column, size_t* input) {
   const std::vector<Token>& t = w.tokens;
-  size_t set = readTable(w, 1, &key->table);
-  size_t where = findTopLevel(t, 0, t.size(), "where");
-  if (set == 0 || set >= t.size() || !isWord(t[set], "set") ||
-      where == t.size())
-    return false;
-  for (size_t at = where + 1; at < t.size(); ++at) {
-    if (isPunct(t[at], "(") || isPunct(t[at], ")") || isWord(t[at], "and"))
-      continue;
-    if (at + 2 >= t.size() || !plainName(t[at]) || !isPunct(t[at + 1], "=") ||
-        w.input[at + 2] < 0)
-      return false;
-    key->columns.emplace_back(t[at].text);
-    key->updateInputs.push_back(static_cast<size_t>(w.input[at + 2]));
-    at += 2;
-  }
-  return !key->columns.empty();
+  if (at + 2 >= t.size() || !isPunct(t[at + 1], "=")) return false;
+  bool inputFirst = w.input[at] >= 0;
+  size_t name = inputFirst ? at + 2 : at;
+  size_t value = inputFirst ? at : at + 2;
+  if (!plainName(t[name]) || w.input[value] < 0) return false;
+  *column = std::string(t[name].text);
+  *input = static_cast<size_t>(w.input[value]);
+  return true;
 }
 
 // "insert into T (C, ...) values (:bN, ...)": per column its input.
 bool readInsert(std::string_view text, std::string* table,
                 std::vector<std::string>* columns, std::vector<int>* inputs) {
-  Words w;
-  if (!readWords(text, &w) || w.tokens.size() < 2 ||
+  Words w = readWords(text);
+  if (w.tokens.size() < 2 ||
       !isWord(w.tokens[0], "insert") || !isWord(w.tokens[1], "into"))
     return false;
   const std::vector<Token>& t = w.tokens;
@@ -99,13 +87,36 @@ bool readInsert(std::string_view text, std::string* table,
 
 }  // namespace
 
+bool readUpdateKey(std::string_view text, PairKey* key) {
+  Words w = readWords(text);
+  if (w.tokens.empty() || !isWord(w.tokens[0], "update")) return false;
+  const std::vector<Token>& t = w.tokens;
+  size_t set = readTable(w, 1, &key->table);
+  size_t where = findTopLevel(t, 0, t.size(), "where");
+  if (set == 0 || set >= t.size() || !isWord(t[set], "set") ||
+      where == t.size())
+    return false;
+  for (size_t at = where + 1; at < t.size(); ++at) {
+    if (isPunct(t[at], "(") || isPunct(t[at], ")") || isWord(t[at], "and"))
+      continue;
+    std::string column;
+    size_t input = 0;
+    if (!readTerm(w, at, &column, &input)) return false;
+    key->columns.push_back(std::move(column));
+    key->updateInputs.push_back(input);
+    at += 2;
+  }
+  return !key->columns.empty();
+}
+
+
 bool readPairKey(WritePattern pattern, std::string_view first,
                  std::string_view second, PairKey* key) {
   bool updateFirst = pattern == WritePattern::kUpdateElseInsert;
   std::string table;
   std::vector<std::string> columns;
   std::vector<int> inputs;
-  if (!readUpdate(updateFirst ? first : second, key) ||
+  if (!readUpdateKey(updateFirst ? first : second, key) ||
       !readInsert(updateFirst ? second : first, &table, &columns, &inputs) ||
       !equalsNoCase(table, key->table))
     return false;

@@ -14,8 +14,9 @@
 // both steps bind the same host variables for the key, the row that the
 // update looks for is the row that the insert would make.
 //
-// Texts of any other shape (an expression or a second placeholder for an
-// input's indicator, say) have no key: readPairKey returns false.
+// Texts of any other shape (an expression, or an indicator placeholder
+// where a key's value or an inserted value stands, say) have no key:
+// readPairKey returns false.
 #ifndef RAVLEN_DB_WRITE_PAIR_KEY_H_
 #define RAVLEN_DB_WRITE_PAIR_KEY_H_
 
@@ -34,6 +35,10 @@ struct PairKey {
   std::vector<size_t> updateInputs;
   std::vector<size_t> insertInputs;
 };
+
+// The update's part alone: table, columns and the update's inputs (a term
+// may also be written ":bN = C").
+bool readUpdateKey(std::string_view update, PairKey* key);
 
 bool readPairKey(WritePattern pattern, std::string_view first,
                  std::string_view second, PairKey* key);

@@ -4,24 +4,11 @@
 #include <cstring>
 
 #include "db/statement_scan.h"
+#include "db/write_pair_key.h"
 
 namespace ravlen {
 
 namespace {
-
-constexpr int kNoInput = -1;
-
-// The input number of each token that begins an input placeholder.
-std::vector<int> inputNumbers(const std::vector<Token>& tokens) {
-  std::vector<int> numbers(tokens.size(), kNoInput);
-  int next = 0;
-  for (size_t i = 0; i < tokens.size(); ++i) {
-    if (tokens[i].type != Tok::kPlaceholder) continue;
-    numbers[i] = next++;
-    i = inputPlaceholderEnd(tokens, i);
-  }
-  return numbers;
-}
 
 std::string numberKey(double value) {
   char text[40];
@@ -54,30 +41,9 @@ std::string valueKey(const HostVar& v) {
 }  // namespace
 
 std::vector<size_t> updateKeyInputs(std::string_view updateText) {
-  ScannedStatement scan = scanStatement(updateText);
-  const std::vector<Token>& tokens = scan.tokens;
-  size_t end = tokens.size();
-  size_t where = findTopLevel(tokens, 0, end, "where");
-  if (scan.kind != StatementKind::kUpdate || where == end) return {};
-  std::vector<int> numbers = inputNumbers(tokens);
-  std::vector<size_t> key;
-  for (size_t at = skipBlank(tokens, where + 1); at < end;
-       at = skipBlank(tokens, at + 1)) {
-    const Token& t = tokens[at];
-    if (isPunct(t, "(") || isPunct(t, ")") || isWord(t, "and")) continue;
-    size_t left = at;
-    size_t equals = skipBlank(tokens, inputPlaceholderEnd(tokens, left) + 1);
-    size_t right = skipBlank(tokens, equals + 1);
-    if (right >= end || !isPunct(tokens[equals], "=")) return {};
-    bool leftInput = numbers[left] != kNoInput;
-    size_t input = leftInput ? left : right;
-    size_t column = leftInput ? right : left;
-    if (numbers[input] == kNoInput || tokens[column].type != Tok::kWord)
-      return {};
-    key.push_back(static_cast<size_t>(numbers[input]));
-    at = leftInput ? right : inputPlaceholderEnd(tokens, right);
-  }
-  return key;
+  PairKey key;
+  if (!readUpdateKey(updateText, &key)) return {};
+  return key.updateInputs;
 }
 
 std::optional<std::string> rowKey(HostVars in,

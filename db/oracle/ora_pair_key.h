@@ -1,7 +1,7 @@
 // The row that a writer's pair changes, as far as its update's text tells.
 //
-// updateKeyInputs() reads an update's WHERE clause with the shared front
-// end (statement_scan.h): when the clause is a conjunction ("and",
+// updateKeyInputs() reads an update's WHERE clause as every backend does
+// (write_pair_key.h): when the clause is a conjunction ("and",
 // parentheses) of terms "column = :bN" (or ":bN = column"), the key is
 // the inputs bound to those placeholders, numbered as the caller binds
 // them (one per input occurrence, in text order). Any other clause (or,

@@ -21,7 +21,7 @@ using testing::TestDatabase;
 TEST(PairKeyTest, ReadsTheKeyOfPlainPairsOnly) {
   constexpr WritePattern kUpdateFirst = WritePattern::kUpdateElseInsert;
   const char* update =
-      "update S.T  set a=:b0,b=:b1 where ((k1=:b2 and k2=:b3))";
+      "update S.T  set a=:b0:b9,b=:b1 where ((k1=:b2 and :b3=k2))";
   PairKey key;
   ASSERT_TRUE(readPairKey(kUpdateFirst, update,
                           "insert into s.t (k2,a,b,k1) values (:b0,:b1,:b2,:b3)",
@@ -43,8 +43,10 @@ TEST(PairKeyTest, ReadsTheKeyOfPlainPairsOnly) {
             "insert into T (a,k) values (:b0,:b1)"},
            {"update T set a=:b0 where k>=:b1",
             "insert into T (a,k) values (:b0,:b1)"},
-           {"update T set a=:b0:b1 where k=:b2",
+           {"update T set a=:b0 where k=:b1:b2",
             "insert into T (a,k) values (:b0,:b1)"},
+           {"update T set a=:b0 where k=:b1",
+            "insert into T (a,k) values (:b0,:b1:b2)"},
            {"update T set a=:b0 where k=:b1",
             "insert into T (a,k) values (:b0,upper(:b1))"},
            {"update T set a=:b0 where k=:b1", "insert into T (a) values (:b0)"},
