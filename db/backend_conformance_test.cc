@@ -564,6 +564,70 @@ TEST_P(ConformanceTest, HeldStatementsEndAsIfRunAtOnce) {
   EXPECT_EQ(db_->value("select n from Cnt where k='y'"), "5");
 }
 
+// Many lookups of a few texts handed over together (a server may send
+// those of one text as one statement): each gets the answer of its own
+// execution: its row, no row, several rows, a NULL without indicator, or
+// a failure of its own that leaves the others their answers.
+TEST_P(ConformanceTest, HeldLookupsEachGetTheirOwnAnswer) {
+  static constexpr SqlText kById =
+      "select name ,amount ,note into :b0,:b1,:b2:b3  from Item where id=:b4";
+  static constexpr SqlText kByKey =
+      "select v into :b0  from Item cross join Pair where k=:b1";
+  static constexpr SqlText kByDay =
+      "select name into :b0  from Item where day=to_date(:b1,'yyyymmdd')";
+  struct Answer {
+    int32_t status = 1;
+    FixedText<20> name{"vorher"};
+    double amount = -1;
+    FixedText<20> note{"vorher"};
+    int16_t noteIndicator = 7;
+  };
+  std::vector<Answer> answers(9);
+  std::vector<int32_t> ids{1, 3, 2, 1};
+  std::vector<FixedText<8>> texts(5);
+  texts[0] = "a";
+  texts[1] = "z";
+  texts[2] = "20240115";
+  texts[3] = "2024x115";
+  texts[4] = "20240116";
+  auto into = [&answers](size_t i) {
+    return [&answers, i](SqlStatus s) { answers[i].status = s.code(); };
+  };
+  for (size_t i = 0; i < ids.size(); ++i) {
+    Answer& a = answers[i];
+    session().selectIntoLater(
+        kById, {hostVar(ids[i])},
+        {hostVar(a.name), hostVar(a.amount),
+         withIndicator(hostVar(a.note), a.noteIndicator)},
+        into(i));
+    if (i < 2) {
+      session().selectIntoLater(kByKey, {hostVar(texts[i])},
+                                {hostVar(answers[4 + i].name)}, into(4 + i));
+    }
+  }
+  for (size_t i = 2; i < texts.size(); ++i) {
+    session().selectIntoLater(kByDay, {hostVar(texts[i])},
+                              {hostVar(answers[4 + i].name)}, into(4 + i));
+  }
+  session().flush();
+  EXPECT_EQ(answers[0].status, 0);
+  EXPECT_EQ(answers[0].name, "eins");
+  EXPECT_EQ(answers[0].amount, 1.5);
+  EXPECT_EQ(answers[0].noteIndicator, -1);
+  EXPECT_EQ(answers[1].status, 1403);
+  EXPECT_EQ(answers[1].name, "vorher");
+  EXPECT_EQ(answers[2].status, -1405) << "NULL amount without indicator";
+  EXPECT_EQ(answers[2].name, "vorher") << "a row is stored whole or not";
+  EXPECT_EQ(answers[3].status, 0);
+  EXPECT_EQ(answers[4].status, -1422);
+  EXPECT_EQ(answers[5].status, 1403);
+  EXPECT_EQ(answers[6].status, 0);
+  EXPECT_EQ(answers[6].name, "eins");
+  EXPECT_LT(answers[7].status, 0) << "no date: this lookup fails alone";
+  EXPECT_EQ(answers[7].name, "vorher");
+  EXPECT_EQ(answers[8].status, 1403);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Backends, ConformanceTest,
     ::testing::Values(BackendKind::kEmbedded, BackendKind::kServer,

@@ -1,9 +1,12 @@
 #include "db/postgresql/pg_backend.h"
 
 #include <cstdlib>
+#include <memory>
+#include <unordered_map>
 
 #include "db/output_copy.h"
 #include "db/output_store.h"
+#include "db/postgresql/pg_block_reads.h"
 #include "db/postgresql/pg_connect.h"
 #include "db/postgresql/pg_inputs.h"
 #include "db/postgresql/pg_status.h"
@@ -39,17 +42,18 @@ PgCommand queryCommand(std::string sql, std::vector<const char*> values = {}) {
 }
 
 // Stores row `row` of `r` into `out`, whole or not at all.
+// Columns before `firstColumn` are not the statement's own.
 SqlStatus storeResultRow(const PGresult* r, int row, HostVars out,
                          const std::vector<bool>* indicators,
-                         std::string* message) {
+                         std::string* message, int firstColumn = 0) {
   OutputCopy copy(out);
   SqlStatus status = storeRow(
-      copy.vars(), static_cast<size_t>(PQnfields(r)), indicators,
-      [r, row](size_t i) {
-        return PQgetisnull(r, row, static_cast<int>(i)) == 1;
+      copy.vars(), static_cast<size_t>(PQnfields(r) - firstColumn), indicators,
+      [r, row, firstColumn](size_t i) {
+        return PQgetisnull(r, row, static_cast<int>(i) + firstColumn) == 1;
       },
-      [r, row](size_t i, const HostVar& v) {
-        int c = static_cast<int>(i);
+      [r, row, firstColumn](size_t i, const HostVar& v) {
+        int c = static_cast<int>(i) + firstColumn;
         return storeText(v, std::string_view(PQgetvalue(r, row, c),
                                              PQgetlength(r, row, c)));
       },
@@ -60,10 +64,16 @@ SqlStatus storeResultRow(const PGresult* r, int row, HostVars out,
 
 // The outcome of a select-into from its rows (a limit of 2 tells one row
 // from several).
+// The rows [first, end) of `r` are the answer; in a block's result (see
+// pg_block_reads.h) column 1 marks a row found, and its own columns follow.
 LaterOutcome selectIntoOutcome(const PGresult* r, HostVars out,
-                               const std::vector<bool>& indicators) {
+                               const std::vector<bool>& indicators,
+                               int first = 0, int end = -1,
+                               bool block = false) {
   LaterOutcome o{sqlstatus::kOk, StatementOp::kSelectInto, ""};
-  int rows = PQntuples(r);
+  if (end < 0) end = PQntuples(r);
+  int rows = end - first;
+  if (block && rows == 1 && PQgetisnull(r, first, 1)) rows = 0;
   if (rows == 0) {
     o.status = sqlstatus::kNoData;
   } else if (rows > 1) {
@@ -71,7 +81,8 @@ LaterOutcome selectIntoOutcome(const PGresult* r, HostVars out,
     o.message =
         "ORA-01422: exact fetch returns more than requested number of rows";
   } else {
-    o.status = storeResultRow(r, 0, out, &indicators, &o.message);
+    o.status = storeResultRow(r, first, out, &indicators, &o.message,
+                              block ? 2 : 0);
   }
   return o;
 }
@@ -209,8 +220,8 @@ SqlStatus PgBackend::runNow(PgItem item) {
     lastError_ = f.message;
     return failed ? failed(f) : PgItems{};
   };
-  batch_.add(std::move(item));
-  batch_.run();
+  add(std::move(item));
+  runBatch();
   return status;
 }
 
@@ -222,9 +233,9 @@ SqlStatus PgBackend::execute(SqlText text, HostVars in) {
     lastError_ = outcome.message;
     return outcome.status;
   }
-  batch_.add(writeItem(command(s, in),
+  add(writeItem(command(s, in),
                        [&outcome](const LaterOutcome& o) { outcome = o; }));
-  batch_.run();
+  runBatch();
   if (outcome.status.failed()) lastError_ = outcome.message;
   if (!writesRows(s.translation.kind) && outcome.status.noData())
     return sqlstatus::kOk;
@@ -255,11 +266,23 @@ void PgBackend::selectIntoLater(SqlText text, HostVars in, HostVars out,
   Statement& s = statement(text, Form::kPlain);
   LaterOutcome mismatch;
   if (!inputsMatch(s, in, &mismatch)) return done(mismatch);
+  HeldRead read;
+  read.statement = &s;
+  read.command = command(s, in);
+  read.outputs.assign(out.begin(), out.end());
+  read.done = std::move(done);
+  heldReads_.push_back(std::move(read));
+}
+
+// A lookup on its own.
+PgItem PgBackend::readItem(HeldRead read) {
   PgItem item;
-  item.commands.push_back(command(s, in));
-  std::vector<HostVar> outputs(out.begin(), out.end());
-  const std::vector<bool>* indicators = &s.translation.outputIndicators;
-  item.done = [done, outputs, indicators](std::vector<PgResult>& r) {
+  item.commands.push_back(std::move(read.command));
+  const std::vector<bool>* indicators =
+      &read.statement->translation.outputIndicators;
+  auto done = std::move(read.done);
+  item.done = [done, outputs = std::move(read.outputs),
+               indicators](std::vector<PgResult>& r) {
     done(selectIntoOutcome(r[0].get(), std::span<const HostVar>(outputs),
                            *indicators));
     return PgItems{};
@@ -268,7 +291,103 @@ void PgBackend::selectIntoLater(SqlText text, HostVars in, HostVars out,
     done(outcomeOf(f, StatementOp::kSelectInto));
     return PgItems{};
   };
+  return item;
+}
+
+// The block statement of a lookup text, made once; null where it has none
+// or the server refused it.
+PgStatement* PgBackend::blockOf(Statement& s) {
+  if (s.blockRefused >= kBlockRefusals) return nullptr;
+  if (!s.block) {
+    std::string sql = blockSql(s.translation, s.types);
+    if (sql.empty()) {
+      s.blockRefused = kBlockRefusals;
+      return nullptr;
+    }
+    s.block = std::make_unique<PgStatement>();
+    s.block->name = s.name + "_block";
+    s.block->sql = std::move(sql);
+    s.block->types.assign(s.types.size(), 0);  // the server's array types
+  }
+  return s.block.get();
+}
+
+// Lookups of one text as one statement (pg_block_reads.h); should the
+// statement fail, each lookup runs on its own.
+PgItem PgBackend::blockItem(Statement& s, PgStatement* block,
+                            std::vector<HeldRead> reads) {
+  auto held = std::make_shared<std::vector<HeldRead>>(std::move(reads));
+  PgCommand c;
+  c.statement = block;
+  for (size_t p = 0; p < s.types.size(); ++p) {
+    std::vector<const std::optional<std::string>*> values;
+    for (const HeldRead& r : *held) values.push_back(&r.command.values[p]);
+    c.values.push_back(arrayText(values));
+  }
+  PgItem item;
+  item.commands.push_back(std::move(c));
+  const std::vector<bool>* indicators = &s.translation.outputIndicators;
+  item.done = [held, indicators](std::vector<PgResult>& r) {
+    int next = 0, first = 0;
+    for (size_t n = 0; n < held->size(); ++n) {
+      rowsOfBlockRow(r[0].get(), static_cast<long>(n + 1), &next, &first);
+      HeldRead& read = (*held)[n];
+      read.done(selectIntoOutcome(r[0].get(),
+                                  std::span<const HostVar>(read.outputs),
+                                  *indicators, first, next, true));
+    }
+    return PgItems{};
+  };
+  item.failed = [this, &s, held](PgFailure& f) {
+    if (f.preparing || f.status != sqlstatus::kNotConnected) ++s.blockRefused;
+    PgItems singles;
+    for (HeldRead& read : *held) singles.push_back(readItem(std::move(read)));
+    return singles;
+  };
+  return item;
+}
+
+// The lookups held so far go to the batch: those of one text together,
+// as one statement where there are several. They are all reads and come
+// one after another, so their order among themselves changes no outcome.
+void PgBackend::releaseReads() {
+  if (heldReads_.empty()) return;
+  std::vector<HeldRead> reads = std::move(heldReads_);
+  heldReads_.clear();
+  std::vector<Statement*> order;
+  std::unordered_map<Statement*, std::vector<HeldRead>> byText;
+  for (HeldRead& read : reads) {
+    if (read.item) {
+      batch_.add(std::move(*read.item));
+      continue;
+    }
+    std::vector<HeldRead>& group = byText[read.statement];
+    if (group.empty()) order.push_back(read.statement);
+    group.push_back(std::move(read));
+  }
+  for (Statement* s : order) {
+    std::vector<HeldRead>& group = byText[s];
+    PgStatement* block = group.size() > 1 ? blockOf(*s) : nullptr;
+    if (block != nullptr) {
+      batch_.add(blockItem(*s, block, std::move(group)));
+      continue;
+    }
+    for (HeldRead& read : group) batch_.add(readItem(std::move(read)));
+  }
+}
+
+void PgBackend::add(PgItem item) {
+  releaseReads();
   batch_.add(std::move(item));
+}
+
+// Runs everything held, the lookups that callbacks hand over meanwhile
+// included.
+void PgBackend::runBatch() {
+  do {
+    releaseReads();
+    batch_.run();
+  } while (!heldReads_.empty());
 }
 
 SqlStatus PgBackend::selectInto(SqlText text, HostVars in, HostVars out) {
@@ -277,7 +396,7 @@ SqlStatus PgBackend::selectInto(SqlText text, HostVars in, HostVars out) {
     status = o.status;
     if (!o.message.empty()) lastError_ = o.message;
   });
-  batch_.run();
+  runBatch();
   return status;
 }
 
@@ -319,7 +438,9 @@ void PgBackend::rowsLater(SqlText text, HostVars in, HostVars out,
     fail(outcomeOf(f, StatementOp::kOpen));
     return PgItems{};
   };
-  batch_.add(std::move(item));
+  HeldRead read;
+  read.item = std::move(item);
+  heldReads_.push_back(std::move(read));
 }
 
 // The pair's server form (pg_write_pair.h), made once per pair of texts and
@@ -378,7 +499,7 @@ void PgBackend::writeLater(const WriteSteps& steps,
   Pair* p = pair(steps, first, second);
   if (p == nullptr) {
     for (PgItem& item : pairInTurn(pattern, one, two, done))
-      batch_.add(std::move(item));
+      add(std::move(item));
     return;
   }
   PgItem item;
@@ -400,10 +521,10 @@ void PgBackend::writeLater(const WriteSteps& steps,
     if (f.preparing) refuseUpsert(*p);
     return pairInTurn(pattern, one, two, done);
   };
-  batch_.add(std::move(item));
+  add(std::move(item));
 }
 
-void PgBackend::flush() { batch_.run(); }
+void PgBackend::flush() { runBatch(); }
 
 SqlStatus PgBackend::openCursor(SqlText text, HostVars in) {
   if (!usable()) return sqlstatus::kNotConnected;
@@ -493,7 +614,7 @@ void PgBackend::closeOnServer(Cursor& c) {
   PgItem close;
   close.commands.push_back(queryCommand("CLOSE " + c.statement->name));
   close.undoneByRollback = false;
-  batch_.add(std::move(close));
+  add(std::move(close));
 }
 
 SqlStatus PgBackend::closeCursor(SqlText text) {
@@ -509,7 +630,7 @@ SqlStatus PgBackend::closeCursor(SqlText text) {
 
 SqlStatus PgBackend::commit() {
   if (!usable()) return sqlstatus::kNotConnected;
-  batch_.run();
+  runBatch();
   if (!usable()) return sqlstatus::kNotConnected;
   SqlStatus status = batch_.commit(&lastError_);
   tripsAtCommits_.push_back(batch_.roundTrips());

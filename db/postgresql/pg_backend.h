@@ -15,7 +15,11 @@
 // everything held before it in the same trip. The *Later operations are
 // held until then, or until flush(): a block of rows' lookups and writes
 // travels in one or a few trips. A writer's pair travels as statements
-// whose outcome needs no round trip in between (pg_write_pair.h).
+// whose outcome needs no round trip in between (pg_write_pair.h). Reads
+// handed over (lookups, a cursor's first rows) wait until another
+// operation comes; then the lookups of one text go as one statement for
+// all their rows (pg_block_reads.h), which spares the server an
+// executor's start-up per row.
 //
 // Cursors: a cursor text is declared "NO SCROLL CURSOR WITH HOLD": it
 // delivers the rows as of its open and survives a commit. The open fetches
@@ -52,6 +56,8 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -109,6 +115,20 @@ class PgBackend : public Backend {
   // A translated statement, prepared on the server as `name`.
   struct Statement : PgStatement {
     PgTranslation translation;
+    // The lookups of several rows as one statement (pg_block_reads.h),
+    // and how often it failed: after kBlockRefusals the text goes alone.
+    std::unique_ptr<PgStatement> block;
+    int blockRefused = 0;
+  };
+  static constexpr int kBlockRefusals = 3;
+  // A read handed over and not yet in the batch: a lookup, or the item of
+  // a cursor's first rows.
+  struct HeldRead {
+    Statement* statement = nullptr;
+    PgCommand command;
+    std::vector<HostVar> outputs;
+    std::function<void(const LaterOutcome&)> done;
+    std::optional<PgItem> item;
   };
   // The forms in which a program text reaches the server.
   enum class Form : uint8_t { kPlain, kCursor, kRows };
@@ -143,6 +163,16 @@ class PgBackend : public Backend {
   // Runs `item` with everything held before it; its status (0 unless it
   // failed), the failure's message in lastError_.
   SqlStatus runNow(PgItem item);
+  // Reads are held until another operation comes (releaseReads), so that
+  // the lookups of one text go together; add() and runBatch() release them
+  // first.
+  void add(PgItem item);
+  void runBatch();
+  void releaseReads();
+  PgItem readItem(HeldRead read);
+  PgStatement* blockOf(Statement& s);
+  PgItem blockItem(Statement& s, PgStatement* block,
+                   std::vector<HeldRead> reads);
   SqlStatus fetchChunk(Cursor& c);
   void closeOnServer(Cursor& c);
   Cursor* openCursorOf(SqlText text, SqlStatus* status);
@@ -162,6 +192,7 @@ class PgBackend : public Backend {
   int nextName_ = 0;
   std::string lastError_;
   std::vector<uint64_t> tripsAtCommits_;
+  std::vector<HeldRead> heldReads_;
 };
 
 }  // namespace ravlen
