@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <set>
 #include <unordered_map>
 
 #include "db/output_copy.h"
@@ -11,7 +12,9 @@
 #include "db/postgresql/pg_inputs.h"
 #include "db/postgresql/pg_status.h"
 #include "db/postgresql/pg_write_pair.h"
+#include "db/oracle/ora_pair_key.h"
 #include "db/statement_scan.h"
+#include "db/write_pair_key.h"
 
 namespace ravlen {
 
@@ -266,6 +269,7 @@ void PgBackend::selectIntoLater(SqlText text, HostVars in, HostVars out,
   Statement& s = statement(text, Form::kPlain);
   LaterOutcome mismatch;
   if (!inputsMatch(s, in, &mismatch)) return done(mismatch);
+  releaseWrites();
   HeldRead read;
   read.statement = &s;
   read.command = command(s, in);
@@ -378,6 +382,7 @@ void PgBackend::releaseReads() {
 
 void PgBackend::add(PgItem item) {
   releaseReads();
+  releaseWrites();
   batch_.add(std::move(item));
 }
 
@@ -386,8 +391,9 @@ void PgBackend::add(PgItem item) {
 void PgBackend::runBatch() {
   do {
     releaseReads();
+    releaseWrites();
     batch_.run();
-  } while (!heldReads_.empty());
+  } while (!heldReads_.empty() || !heldWrites_.empty());
 }
 
 SqlStatus PgBackend::selectInto(SqlText text, HostVars in, HostVars out) {
@@ -438,6 +444,7 @@ void PgBackend::rowsLater(SqlText text, HostVars in, HostVars out,
     fail(outcomeOf(f, StatementOp::kOpen));
     return PgItems{};
   };
+  releaseWrites();
   HeldRead read;
   read.item = std::move(item);
   heldReads_.push_back(std::move(read));
@@ -460,6 +467,12 @@ PgBackend::Pair* PgBackend::pair(const WriteSteps& steps,
   Pair& p = *known.emplace_back(std::make_unique<Pair>());
   p.addresses = std::move(addresses);
   p.numbers = sharedNumbers(steps.firstIn, steps.secondIn);
+  PairKey key;
+  if (readUpdateKey(steps.pattern == WritePattern::kUpdateElseInsert
+                        ? steps.first.view()
+                        : steps.second.view(),
+                    &key))
+    p.keyInputs = key.updateInputs;
   p.statement.name = "ravlen_" + std::to_string(++nextName_);
   p.statement.types = first.types;
   for (size_t i = 0; i < p.numbers.size(); ++i)
@@ -502,14 +515,33 @@ void PgBackend::writeLater(const WriteSteps& steps,
       add(std::move(item));
     return;
   }
-  PgItem item;
-  PgCommand both;
-  both.statement = &p->statement;
-  both.values = one.values;
+  HeldWrite w;
+  w.pair = p;
+  w.pattern = pattern;
+  w.both.statement = &p->statement;
+  w.both.values = one.values;
   for (size_t i = 0; i < p->numbers.size(); ++i)
     if (p->numbers[i] > first.translation.inputCount)
-      both.values.push_back(two.values[i]);
-  item.commands.push_back(std::move(both));
+      w.both.values.push_back(two.values[i]);
+  w.one = std::move(one);
+  w.two = std::move(two);
+  w.done = std::move(done);
+  HostVars updateIn = pattern == WritePattern::kUpdateElseInsert
+                          ? steps.firstIn
+                          : steps.secondIn;
+  if (std::optional<std::string> key = rowKey(updateIn, p->keyInputs))
+    w.key = std::move(*key);
+  releaseReads();
+  if (!heldWrites_.empty() && heldWrites_.back().pair != p) releaseWrites();
+  heldWrites_.push_back(std::move(w));
+}
+
+// One write as its pair's statement.
+PgItem PgBackend::pairItem(PgBackend* self, HeldWrite w) {
+  PgItem item;
+  item.commands.push_back(std::move(w.both));
+  WritePattern pattern = w.pattern;
+  auto done = std::move(w.done);
   // The upsert answers with one column, the other form with two.
   item.done = [pattern, done](std::vector<PgResult>& r) {
     const PGresult* row = r[0].get();
@@ -517,11 +549,91 @@ void PgBackend::writeLater(const WriteSteps& steps,
                              : pairOutcome(pattern, row));
     return PgItems{};
   };
-  item.failed = [this, p, pattern, one, two, done](PgFailure& f) {
-    if (f.preparing) refuseUpsert(*p);
+  Pair* p = w.pair;
+  item.failed = [self, p, pattern, one = std::move(w.one),
+                 two = std::move(w.two), done](PgFailure& f) {
+    if (f.preparing) self->refuseUpsert(*p);
     return pairInTurn(pattern, one, two, done);
   };
-  add(std::move(item));
+  return item;
+}
+
+// The pair's upsert for many rows, made once; null while the pair is not
+// an upsert, has no key, or its many-row form failed too often.
+PgStatement* PgBackend::rowsOf(Pair& p) {
+  if (p.otherSql.empty() || p.keyInputs.empty() ||
+      p.rowsRefused >= kBlockRefusals)
+    return nullptr;
+  if (!p.rows) {
+    std::string sql = rowsUpsertSql(p.statement.sql, p.statement.types);
+    if (sql.empty()) {
+      p.rowsRefused = kBlockRefusals;
+      return nullptr;
+    }
+    p.rows = std::make_unique<PgStatement>();
+    p.rows->name = p.statement.name + "_rows";
+    p.rows->sql = std::move(sql);
+    p.rows->types.assign(p.statement.types.size(), 0);
+  }
+  return p.rows.get();
+}
+
+// Writes of different keys as one statement; should it fail, each write
+// runs on its own, so that each gets its own outcome.
+PgItem PgBackend::rowsItem(Pair& p, std::vector<HeldWrite> writes) {
+  auto held = std::make_shared<std::vector<HeldWrite>>(std::move(writes));
+  PgCommand c;
+  c.statement = p.rows.get();
+  for (size_t i = 0; i < p.statement.types.size(); ++i) {
+    std::vector<const std::optional<std::string>*> values;
+    for (const HeldWrite& w : *held) values.push_back(&w.both.values[i]);
+    c.values.push_back(arrayText(values));
+  }
+  PgItem item;
+  item.commands.push_back(std::move(c));
+  item.done = [held](std::vector<PgResult>& r) {
+    for (size_t i = 0; i < held->size(); ++i) {
+      HeldWrite& w = (*held)[i];
+      w.done(upsertOutcome(w.pattern, r[0].get(), static_cast<int>(i)));
+    }
+    return PgItems{};
+  };
+  item.failed = [this, &p, held](PgFailure& f) {
+    if (f.preparing || f.status != sqlstatus::kNotConnected) ++p.rowsRefused;
+    PgItems singles;
+    for (HeldWrite& w : *held) singles.push_back(pairItem(this, std::move(w)));
+    return singles;
+  };
+  return item;
+}
+
+// The held writes go to the batch in their order: runs of different keys
+// as one statement each, a repeated key starting the next; short runs and
+// writes without a key one by one.
+void PgBackend::releaseWrites() {
+  if (heldWrites_.empty()) return;
+  std::vector<HeldWrite> writes = std::move(heldWrites_);
+  heldWrites_.clear();
+  Pair& p = *writes.front().pair;
+  PgStatement* rows = writes.size() >= kRowsAtLeast ? rowsOf(p) : nullptr;
+  std::vector<HeldWrite> run;
+  std::set<std::string> keys;
+  auto send = [&] {
+    if (run.size() >= kRowsAtLeast && rows != nullptr)
+      batch_.add(rowsItem(p, std::move(run)));
+    else
+      for (HeldWrite& w : run) batch_.add(pairItem(this, std::move(w)));
+    run.clear();
+    keys.clear();
+  };
+  for (HeldWrite& w : writes) {
+    bool alone = w.key.empty();  // no key read: nothing tells its row
+    if (alone || keys.count(w.key) > 0) send();
+    keys.insert(w.key);
+    run.push_back(std::move(w));
+    if (alone) send();
+  }
+  send();
 }
 
 void PgBackend::flush() { runBatch(); }

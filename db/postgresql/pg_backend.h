@@ -121,6 +121,10 @@ class PgBackend : public Backend {
     int blockRefused = 0;
   };
   static constexpr int kBlockRefusals = 3;
+  // Fewer writes than this go one by one: a statement for many rows costs
+  // more than a few single ones (the daily balances' writes alternate
+  // between two tables, so their runs are short).
+  static constexpr size_t kRowsAtLeast = 8;
   // A read handed over and not yet in the batch: a lookup, or the item of
   // a cursor's first rows.
   struct HeldRead {
@@ -153,6 +157,20 @@ class PgBackend : public Backend {
     std::vector<int> numbers;  // of the second step's inputs
     PgStatement statement;
     std::string otherSql;  // the other form, while the upsert is in use
+    // The upsert for many rows (rowsUpsertSql) and how often it failed:
+    // after kBlockRefusals the pair's writes go one by one.
+    std::unique_ptr<PgStatement> rows;
+    int rowsRefused = 0;
+    // The update step's inputs that its condition compares: the row's key.
+    std::vector<size_t> keyInputs;
+  };
+  // A write handed over as its one upsert, not yet in the batch.
+  struct HeldWrite {
+    Pair* pair = nullptr;
+    WritePattern pattern;
+    PgCommand one, two, both;
+    std::string key;
+    std::function<void(const WriteOutcome&)> done;
   };
   Pair* pair(const WriteSteps& steps, const Statement& first,
              const Statement& second);
@@ -169,6 +187,12 @@ class PgBackend : public Backend {
   void add(PgItem item);
   void runBatch();
   void releaseReads();
+  // Writes of one pair's upsert are held as reads are, and consecutive
+  // ones of different keys go as one statement (rowsUpsertSql).
+  void releaseWrites();
+  static PgItem pairItem(PgBackend* self, HeldWrite w);
+  PgStatement* rowsOf(Pair& p);
+  PgItem rowsItem(Pair& p, std::vector<HeldWrite> writes);
   PgItem readItem(HeldRead read);
   PgStatement* blockOf(Statement& s);
   PgItem blockItem(Statement& s, PgStatement* block,
@@ -193,6 +217,7 @@ class PgBackend : public Backend {
   std::string lastError_;
   std::vector<uint64_t> tripsAtCommits_;
   std::vector<HeldRead> heldReads_;
+  std::vector<HeldWrite> heldWrites_;
 };
 
 }  // namespace ravlen

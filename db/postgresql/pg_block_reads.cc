@@ -45,16 +45,23 @@ std::string blockSql(const PgTranslation& tr, const std::vector<Oid>& types) {
     if (p > k) return "";
     inner += p > 0 ? "r.p" + std::to_string(p) : std::string(tokens[i].text);
   }
+  std::string source = unnestSource(types, "r");
+  if (source.empty()) return "";
+  return "select r.n, x.* from " + source + "\nleft join lateral (" + inner +
+         "\n) x on true\norder by r.n";
+}
+
+std::string unnestSource(const std::vector<Oid>& types,
+                         const std::string& alias) {
   std::string arrays, names;
-  for (int i = 1; i <= k; ++i) {
-    const char* type = arrayType(types[static_cast<size_t>(i - 1)]);
+  for (size_t i = 1; i <= types.size(); ++i) {
+    const char* type = arrayType(types[i - 1]);
     if (type == nullptr) return "";
     arrays += (i > 1 ? ", $" : "$") + std::to_string(i) + "::" + type;
     names += "p" + std::to_string(i) + ", ";
   }
-  return "select r.n, x.* from unnest(" + arrays +
-         ") with ordinality as r(" + names + "n)\nleft join lateral (" +
-         inner + "\n) x on true\norder by r.n";
+  return "unnest(" + arrays + ") with ordinality as " + alias + "(" + names +
+         "n)";
 }
 
 std::string arrayText(

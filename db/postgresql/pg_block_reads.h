@@ -35,6 +35,12 @@ namespace ravlen {
 
 std::string blockSql(const PgTranslation& tr, const std::vector<Oid>& types);
 
+// "unnest($1::T1[], ...) with ordinality as ALIAS(p1, ..., n)": the rows
+// of k array parameters of those types; "" for a type without an array
+// form here.
+std::string unnestSource(const std::vector<Oid>& types,
+                         const std::string& alias);
+
 // One array parameter of the block: the rows' values of one parameter in
 // the server's array text form (NULL unquoted, every value quoted).
 std::string arrayText(const std::vector<const std::optional<std::string>*>& values);

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "db/postgresql/pg_block_reads.h"
 #include "db/sql_tokens.h"
 #include "db/statement_scan.h"
 
@@ -268,8 +269,9 @@ std::string upsertSql(WritePattern pattern, const PgTranslation& first,
          "\nreturning (xmax = 0)";
 }
 
-WriteOutcome upsertOutcome(WritePattern pattern, const PGresult* inserted) {
-  bool isNew = std::string_view(PQgetvalue(inserted, 0, 0)) == "t";
+WriteOutcome upsertOutcome(WritePattern pattern, const PGresult* inserted,
+                           int row) {
+  bool isNew = std::string_view(PQgetvalue(inserted, row, 0)) == "t";
   bool updateFirst = pattern == WritePattern::kUpdateElseInsert;
   WriteOutcome outcome;
   outcome.first.failedOp = StatementOp::kExecute;
@@ -299,6 +301,46 @@ WriteOutcome pairOutcome(WritePattern pattern, const PGresult* counts) {
   second.status = secondTouched ? sqlstatus::kOk : sqlstatus::kNoData;
   outcome.second = second;
   return outcome;
+}
+
+}  // namespace ravlen
+
+namespace ravlen {
+
+std::string rowsUpsertSql(const std::string& upsert,
+                          const std::vector<Oid>& types) {
+  std::vector<Token> tokens = tokenize(upsert);
+  size_t n = tokens.size();
+  size_t values = findTopLevel(tokens, 0, n, "values");
+  size_t columnsOpen = 0;
+  while (columnsOpen < values && !isPunct(tokens[columnsOpen], "("))
+    ++columnsOpen;
+  std::vector<std::string> columns, items;
+  size_t columnsClose = 0, close = 0;
+  if (values == n ||
+      !singleTokens(tokens, columnsOpen, &columns, &columnsClose) ||
+      !singleTokens(tokens, skipBlank(tokens, values + 1), &items, &close) ||
+      columns.size() != items.size())
+    return "";
+  std::string source = unnestSource(types, "u");
+  if (source.empty()) return "";
+  std::string select = "select ";
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (!isParameter(Token{Tok::kWord, items[i]})) return "";
+    select += (i ? ", u.p" : "u.p") + items[i].substr(1);
+  }
+  std::string rest;
+  for (size_t i = close + 1; i < n; ++i) {
+    if (!isParameter(tokens[i])) {
+      rest += tokens[i].text;
+      continue;
+    }
+    auto at = std::find(items.begin(), items.end(), lowerAscii(tokens[i].text));
+    if (at == items.end()) return "";
+    rest += "excluded." + columns[static_cast<size_t>(at - items.begin())];
+  }
+  return join(tokens, 0, values) + select + " from " + source +
+         " order by u.n" + rest;
 }
 
 }  // namespace ravlen

@@ -70,8 +70,22 @@ std::string upsertSql(WritePattern pattern, const PgTranslation& first,
                       const std::vector<int>& secondNumbers,
                       const std::vector<int>& firstNumbers);
 
-// The outcome of the steps from the upsert's one row: whether it inserted.
-WriteOutcome upsertOutcome(WritePattern pattern, const PGresult* inserted);
+// The outcome of the steps from the upsert's row `row`: whether it inserted.
+WriteOutcome upsertOutcome(WritePattern pattern, const PGresult* inserted,
+                           int row = 0);
+
+// The upsert of upsertSql for many rows in one statement: its values list
+// becomes "select u.p1, ... from unnest($1::T1[], ...) with ordinality as
+// u(...) order by u.n", each parameter an array of the rows' values, and
+// each parameter in its "do update set" list the proposed row's column
+// that the same parameter fills ("excluded.<column>"). The rows are
+// inserted or updated in their order and answer one row each, in that
+// order. Two rows of one key in one statement fail it (the server does
+// not update a row twice in one command): the caller sends such rows in
+// different statements. "" where a parameter of the set list fills no
+// column, or a type has no array form.
+std::string rowsUpsertSql(const std::string& upsert,
+                          const std::vector<Oid>& types);
 
 }  // namespace ravlen
 
