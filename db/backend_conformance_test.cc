@@ -564,6 +564,44 @@ TEST_P(ConformanceTest, HeldStatementsEndAsIfRunAtOnce) {
   EXPECT_EQ(db_->value("select n from Cnt where k='y'"), "5");
 }
 
+// A long run of one writer's pairs (a server may send runs of different
+// keys as one statement): a repeated key sees the row written before it, a
+// failing write undoes only itself, and every write gets its own status.
+TEST_P(ConformanceTest, LongRunOfWritesEndsAsIfRunOneByOne) {
+  db_->app("create table Held(k VARCHAR2(5) primary key, name VARCHAR2(10) "
+           "not null);"
+           "insert into Held values('k2','alt');");
+  static constexpr SqlText kUpdate = "update Held set name=:b0 where k=:b1";
+  static constexpr SqlText kInsert = "insert into Held (name,k) values (:b0,:b1)";
+  FixedText<10> name;
+  FixedText<5> key;
+  std::vector<int32_t> statuses;
+  auto write = [&](const std::string& k, const std::string& n) {
+    key = k.c_str();
+    name = n.c_str();
+    statuses.push_back(1);
+    session().writeLater({WritePattern::kUpdateElseInsert, kUpdate,
+                          {hostVar(name), hostVar(key)}, kInsert,
+                          {hostVar(name), hostVar(key)}},
+                         [&statuses, at = statuses.size() - 1](SqlStatus st) {
+                           statuses[at] = st.code();
+                         });
+  };
+  for (int i = 0; i < 12; ++i) write("k" + std::to_string(i), "n" + std::to_string(i));
+  write("k3", "wieder");  // the same key again: updates the row just made
+  for (int i = 12; i < 20; ++i)
+    write("k" + std::to_string(i), i == 15 ? "" : "n" + std::to_string(i));
+  session().flush();
+  std::vector<int32_t> expected(21, 0);
+  expected[16] = -1400;  // k15 without a name: only it fails
+  EXPECT_EQ(statuses, expected);
+  ASSERT_TRUE(session().commit().ok()) << session().lastError();
+  EXPECT_EQ(db_->value("select count(*) from Held"), "19");
+  EXPECT_EQ(db_->value("select name from Held where k='k3'"), "wieder");
+  EXPECT_EQ(db_->value("select name from Held where k='k2'"), "n2");
+  EXPECT_EQ(db_->value("select name from Held where k='k19'"), "n19");
+}
+
 // Many lookups of a few texts handed over together (a server may send
 // those of one text as one statement): each gets the answer of its own
 // execution: its row, no row, several rows, a NULL without indicator, or
