@@ -42,5 +42,28 @@ TEST(PgWritePairTest, UpsertOnlyWhereTheInsertFillsTheKeyFromTheUpdatesValues) {
       << "a key the insert does not fill from the same host variable";
 }
 
+// The many-row form takes each row's values from the arrays and sets the
+// stored row from the proposed one.
+TEST(PgWritePairTest, ManyRowsSetTheStoredRowFromTheProposedOne) {
+  Row row;
+  std::string upsert = upsertOf(row, row.f);
+  const std::vector<Oid> types(4, 25);
+  std::string rows = rowsUpsertSql(upsert, types);
+  EXPECT_NE(rows.find("select u.p3, u.p4, u.p1, u.p2 from unnest($1::text[], "
+                      "$2::text[], $3::text[], $4::text[]) with ordinality "
+                      "as u(p1, p2, p3, p4, n) order by u.n"),
+            std::string::npos)
+      << rows;
+  EXPECT_NE(rows.find("set f=excluded.f ,v=excluded.v"), std::string::npos)
+      << rows;
+  EXPECT_EQ(rows.find('$', rows.find("on conflict")), std::string::npos)
+      << "no parameter after the rows' source: " << rows;
+  EXPECT_EQ(rowsUpsertSql("insert into W as t (p) values ($1)\non conflict (p) "
+                          "do update set v=$2\nreturning (xmax = 0)",
+                          types),
+            "")
+      << "a set value that fills no column has no many-row form";
+}
+
 }  // namespace
 }  // namespace ravlen
