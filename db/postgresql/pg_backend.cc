@@ -90,6 +90,20 @@ LaterOutcome selectIntoOutcome(const PGresult* r, HostVars out,
   return o;
 }
 
+// What a statement for many rows does when it fails: counts the failure
+// in `refused` (not a lost connection) and runs each row on its own, so
+// that each gets its own outcome.
+template <typename Held, typename Single>
+std::function<PgItems(PgFailure&)> eachAlone(
+    int* refused, std::shared_ptr<std::vector<Held>> held, Single single) {
+  return [refused, held, single](PgFailure& f) {
+    if (f.preparing || f.status != sqlstatus::kNotConnected) ++*refused;
+    PgItems singles;
+    for (Held& h : *held) singles.push_back(single(std::move(h)));
+    return singles;
+  };
+}
+
 // A write run on its own: 1403 when it touched no row.
 PgItem writeItem(PgCommand c, std::function<void(const LaterOutcome&)> done) {
   PgItem item;
@@ -342,12 +356,9 @@ PgItem PgBackend::blockItem(Statement& s, PgStatement* block,
     }
     return PgItems{};
   };
-  item.failed = [this, &s, held](PgFailure& f) {
-    if (f.preparing || f.status != sqlstatus::kNotConnected) ++s.blockRefused;
-    PgItems singles;
-    for (HeldRead& read : *held) singles.push_back(readItem(std::move(read)));
-    return singles;
-  };
+  item.failed = eachAlone(&s.blockRefused, held, [this](HeldRead read) {
+    return readItem(std::move(read));
+  });
   return item;
 }
 
@@ -598,12 +609,9 @@ PgItem PgBackend::rowsItem(Pair& p, std::vector<HeldWrite> writes) {
     }
     return PgItems{};
   };
-  item.failed = [this, &p, held](PgFailure& f) {
-    if (f.preparing || f.status != sqlstatus::kNotConnected) ++p.rowsRefused;
-    PgItems singles;
-    for (HeldWrite& w : *held) singles.push_back(pairItem(this, std::move(w)));
-    return singles;
-  };
+  item.failed = eachAlone(&p.rowsRefused, held, [this](HeldWrite w) {
+    return pairItem(this, std::move(w));
+  });
   return item;
 }
 
