@@ -21,6 +21,7 @@
 #define RAVLEN_DB_WRITE_PAIR_KEY_H_
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,22 @@ bool readUpdateKey(std::string_view update, PairKey* key);
 
 bool readPairKey(WritePattern pattern, std::string_view first,
                  std::string_view second, PairKey* key);
+
+// The inputs that an update's condition compares (readUpdateKey); empty
+// where the condition has another shape.
+std::vector<size_t> updateKeyInputs(std::string_view update);
+
+// The key of one write from the update's inputs `in` at `inputs`: two
+// writes whose keys differ change different rows (each row meets every
+// term of the condition). Values that a server might compare as equal
+// give the same key, so that such writes never pass for different: texts
+// without trailing blanks and in upper case (a blank-padded or case-blind
+// comparison), numbers by their value whatever their kind; an empty text
+// is NULL and keys as "". nullopt when `inputs` is empty or names an input
+// beyond `in`. The writers' inserts write the row of the update's key and
+// their updates keep the key's columns.
+std::optional<std::string> rowKey(HostVars in,
+                                  const std::vector<size_t>& inputs);
 
 // Whether the steps bind the same host variable to each key column.
 bool sameKeyValues(const PairKey& key, const WriteSteps& steps);

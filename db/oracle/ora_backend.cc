@@ -1,9 +1,9 @@
 #include "db/oracle/ora_backend.h"
 
 #include "db/oracle/oci_library.h"
-#include "db/oracle/ora_pair_key.h"
 #include "db/oracle/ora_status.h"
 #include "db/sqlhlp.h"
+#include "db/write_pair_key.h"
 
 namespace ravlen {
 

@@ -111,7 +111,7 @@ class OraBackend : public Backend {
     OraInputs inputs;
     OraOutputs outputs;
     size_t columns = 0;  // of the select list, known after an execution
-    std::vector<size_t> keyInputs;  // of an update (ora_pair_key.h)
+    std::vector<size_t> keyInputs;  // of an update (write_pair_key.h)
     bool cursorOpen = false;
     bool exhausted = false;
   };

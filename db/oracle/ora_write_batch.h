@@ -12,7 +12,7 @@
 // Within a batch every first step runs before any second step. So that the
 // rows left are still those of the pairs run in turn, no two pairs of a
 // batch may change the same row: a pair joins only with a key
-// (ora_pair_key.h) that is new to the batch; a pair without a key is a
+// (write_pair_key.h) that is new to the batch; a pair without a key is a
 // batch of its own.
 #ifndef RAVLEN_DB_ORACLE_ORA_WRITE_BATCH_H_
 #define RAVLEN_DB_ORACLE_ORA_WRITE_BATCH_H_

@@ -12,7 +12,6 @@
 #include "db/postgresql/pg_inputs.h"
 #include "db/postgresql/pg_status.h"
 #include "db/postgresql/pg_write_pair.h"
-#include "db/oracle/ora_pair_key.h"
 #include "db/statement_scan.h"
 #include "db/write_pair_key.h"
 
@@ -478,12 +477,9 @@ PgBackend::Pair* PgBackend::pair(const WriteSteps& steps,
   Pair& p = *known.emplace_back(std::make_unique<Pair>());
   p.addresses = std::move(addresses);
   p.numbers = sharedNumbers(steps.firstIn, steps.secondIn);
-  PairKey key;
-  if (readUpdateKey(steps.pattern == WritePattern::kUpdateElseInsert
-                        ? steps.first.view()
-                        : steps.second.view(),
-                    &key))
-    p.keyInputs = key.updateInputs;
+  bool updateFirst = steps.pattern == WritePattern::kUpdateElseInsert;
+  p.keyInputs =
+      updateKeyInputs(updateFirst ? steps.first.view() : steps.second.view());
   p.statement.name = "ravlen_" + std::to_string(++nextName_);
   p.statement.types = first.types;
   for (size_t i = 0; i < p.numbers.size(); ++i)
