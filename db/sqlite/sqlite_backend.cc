@@ -261,8 +261,10 @@ SqlStatus SqliteBackend::exec(const char* sql) {
   return rc == SQLITE_OK ? sqlstatus::kOk : fail(sqlite3_extended_errcode(db_));
 }
 
-SqlStatus SqliteBackend::prepare(std::string_view text, Prepared* p) {
+SqlStatus SqliteBackend::prepare(std::string_view text, Prepared* p,
+                                 std::string_view clause) {
   p->translation = translateStatement(text, currentSchema_);
+  p->translation.sql += clause;
   const std::string& sql = p->translation.sql;
   int rc = sqlite3_prepare_v3(db_, sql.data(), static_cast<int>(sql.size()),
                               SQLITE_PREPARE_PERSISTENT, &p->stmt, nullptr);

@@ -102,7 +102,9 @@ class SqliteBackend : public Backend {
   SqlStatus setSchema(const std::string& name);
 
   Prepared* prepared(SqlText text, SqlStatus* status);
-  SqlStatus prepare(std::string_view text, Prepared* p);
+  // `clause` goes after the translated text (a writer's "on conflict").
+  SqlStatus prepare(std::string_view text, Prepared* p,
+                    std::string_view clause = {});
   // A cursor's fetches run after openCursor has returned, so a cursor gets
   // copies of its input texts, as they were at the open. Every other
   // statement runs to its end within the call and reads the host variables

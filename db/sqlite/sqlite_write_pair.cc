@@ -16,8 +16,6 @@
 // Insert, else add: the insert goes as "on conflict (key) do nothing";
 // where it meets the key, which the plain insert answers with -1, the
 // update adds, without the failing statement in between.
-#include <sqlite3.h>
-
 #include <string>
 #include <utility>
 
@@ -68,13 +66,7 @@ SqliteBackend::PairPlan& SqliteBackend::pairPlan(const WriteSteps& steps) {
       prepared(insertText, &status) == nullptr)
     return plan;
   auto insert = std::make_unique<Prepared>();
-  insert->translation = translateStatement(insertText.view(), currentSchema_);
-  insert->translation.sql += clause;
-  const std::string& sql = insert->translation.sql;
-  if (sqlite3_prepare_v3(db_, sql.data(), static_cast<int>(sql.size()),
-                         SQLITE_PREPARE_PERSISTENT, &insert->stmt,
-                         nullptr) == SQLITE_OK &&
-      insert->stmt != nullptr)
+  if (prepare(insertText.view(), insert.get(), clause).ok())
     plan.insert = std::move(insert);
   return plan;
 }
@@ -102,7 +94,8 @@ void SqliteBackend::writeLater(const WriteSteps& steps,
   if (status.ok()) status = run(*plan.insert);
   if (status.ok()) {
     plan.insertFirst = true;
-    if (updateFirst) return done({outcomeOf(sqlstatus::kNoData), outcomeOf(status)});
+    if (updateFirst)
+      return done({outcomeOf(sqlstatus::kNoData), outcomeOf(status)});
     return done({outcomeOf(status), std::nullopt});
   }
   if (updateFirst || status != sqlstatus::kNoData)
