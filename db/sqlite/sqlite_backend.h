@@ -35,6 +35,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "db/backend.h"
 #include "db/sqlite/directory_lock.h"
@@ -88,6 +89,13 @@ class SqliteBackend : public Backend {
     // The insert with "on conflict (key) do nothing"; null where the pair
     // always runs as written.
     std::unique_ptr<Prepared> insert;
+    // Insert, else add: the insert with "on conflict (key) do update set
+    // <the update's set list>", whose parameters after the insert's own
+    // are the update's inputs addInputs; null where the set list cannot
+    // be taken over.
+    std::unique_ptr<Prepared> add;
+    std::vector<int> addInputs;
+    int updateInputCount = 0;
     // Whether the last pair of these texts made a new row: the insert goes
     // first while rows are new, the update while they are there.
     bool insertFirst = true;
@@ -118,6 +126,10 @@ class SqliteBackend : public Backend {
   SqlStatus runSelectInto(Prepared& p, HostVars out);
   SqlStatus begin();
   PairPlan& pairPlan(const WriteSteps& steps);
+  void prepareAdd(const WriteSteps& steps, const std::string& target,
+                  PairPlan* plan);
+  bool writeAdd(const WriteSteps& steps, PairPlan& plan,
+                const std::function<void(const WriteOutcome&)>& done);
   void writeAsWritten(const WriteSteps& steps, PairPlan& plan,
                       const std::function<void(const WriteOutcome&)>& done);
   SqlStatus exec(const char* sql);

@@ -96,7 +96,9 @@ TEST(EmbeddedWritePairTest, EndsAsThePairRunAsWritten) {
       " alt VARCHAR2(5) unique);"
       "create table N(k VARCHAR2(5), name VARCHAR2(10));"
       "create table C(k VARCHAR2(5), d VARCHAR2(8), n INTEGER, name "
-      "VARCHAR2(5) not null, primary key (k, d));";
+      "VARCHAR2(5) not null, primary key (k, d));"
+      "create table D(k VARCHAR2(5) primary key, n INTEGER, name VARCHAR2(5))"
+      " without rowid;";
   Side fast = openSide(tables), written = openSide(tables);
   ASSERT_TRUE(fast.backend && written.backend);
   FixedText<5> k, alt, d;
@@ -107,6 +109,8 @@ TEST(EmbeddedWritePairTest, EndsAsThePairRunAsWritten) {
   const HostVar kKDN[] = {hostVar(k), hostVar(d), hostVar(n), hostVar(name)};
   const HostVar kNKD[] = {hostVar(n), hostVar(k), hostVar(d)};
   const HostVar kNAD[] = {hostVar(name), hostVar(alt), hostVar(d)};
+  const HostVar kKN[] = {hostVar(k), hostVar(n)};
+  const HostVar kNK2[] = {hostVar(n), hostVar(k)};
   const WriteSteps kPairs[] = {
       {WritePattern::kUpdateElseInsert,
        "update U set name=:b0,alt=:b1 where k=:b2", kUN,
@@ -118,7 +122,9 @@ TEST(EmbeddedWritePairTest, EndsAsThePairRunAsWritten) {
        "update C set n=(n+:b0) where (k=:b1 and d=:b2)", kNKD},
       // The insert takes its key from another host variable.
       {WritePattern::kUpdateElseInsert, "update U set name=:b0 where k=:b1",
-       kNK, "insert into U (name,alt,k) values (:b0,:b1,:b2)", kNAD}};
+       kNK, "insert into U (name,alt,k) values (:b0,:b1,:b2)", kNAD},
+      {WritePattern::kInsertElseAdd, "insert into D (k,n) values (:b0,:b1)",
+       kKN, "update D set n=(n+:b0) where k=:b1", kNK2}};
   struct Write {
     int pair;
     const char *k, *name, *alt, *d;
@@ -137,9 +143,12 @@ TEST(EmbeddedWritePairTest, EndsAsThePairRunAsWritten) {
       {2, "x", "n", "", "1", 1},      // new
       {2, "x", "n", "", "1", 2},      // key taken: adds
       {2, "x", "", "", "2", 3},       // NULL name: fails
+      {2, "x", "", "", "1", 6},       // key taken, NULL name: fails
       {2, "", "n", "", "2", 4},       // NULL key part
       {2, "", "n", "", "2", 5},
-      {3, "a", "sechs", "q", "zz", 0}};
+      {3, "a", "sechs", "q", "zz", 0},
+      {4, "x", "", "", "", 1},        // no rowids: new ...
+      {4, "x", "", "", "", 2}};       // ... and added
   for (const Write& w : kWrites) {
     k = w.k;
     name = w.name;
@@ -156,10 +165,11 @@ TEST(EmbeddedWritePairTest, EndsAsThePairRunAsWritten) {
   }
   ASSERT_TRUE(fast.backend->commit().ok());
   ASSERT_TRUE(written.backend->commit().ok());
-  for (const char* table : {"U", "N", "C"}) {
+  for (const char* table : {"U", "N", "C", "D"}) {
     std::string rows = std::string("select group_concat(r, ';') from (select "
                                    "quote(k)||quote(name)") +
                        (std::string(table) == "C" ? "||quote(d)||n" : "") +
+                       (std::string(table) == "D" ? "||n" : "") +
                        " as r from " + table + " order by 1)";
     EXPECT_EQ(fast.db->value(rows), written.db->value(rows)) << table;
     EXPECT_NE(fast.db->value(rows), "") << table;
