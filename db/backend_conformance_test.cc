@@ -564,40 +564,62 @@ TEST_P(ConformanceTest, HeldStatementsEndAsIfRunAtOnce) {
   EXPECT_EQ(db_->value("select n from Cnt where k='y'"), "5");
 }
 
-// A long run of one writer's pairs (a server may send runs of different
-// keys as one statement): a repeated key sees the row written before it, a
-// failing write undoes only itself, and every write gets its own status.
+// A long run of writers' pairs (a server may send runs of different keys
+// as one statement, and the runs of pairs on different tables one after
+// the other): a repeated key sees the row written before it, also by
+// another pair, a failing write undoes only itself, and every write gets
+// its own status, in the order of hand-over.
 TEST_P(ConformanceTest, LongRunOfWritesEndsAsIfRunOneByOne) {
   db_->app("create table Held(k VARCHAR2(5) primary key, name VARCHAR2(10) "
            "not null);"
-           "insert into Held values('k2','alt');");
+           "insert into Held values('k2','alt');"
+           "create table Other(k VARCHAR2(5) primary key, name VARCHAR2(10));");
   static constexpr SqlText kUpdate = "update Held set name=:b0 where k=:b1";
   static constexpr SqlText kInsert = "insert into Held (name,k) values (:b0,:b1)";
+  // Another pair on Held, and a pair on another table.
+  static constexpr SqlText kUpdate2 = "update Held  set name=:b0 where k=:b1";
+  static constexpr SqlText kUpdateOther = "update Other set name=:b0 where k=:b1";
+  static constexpr SqlText kInsertOther =
+      "insert into Other (name,k) values (:b0,:b1)";
   FixedText<10> name;
   FixedText<5> key;
   std::vector<int32_t> statuses;
-  auto write = [&](const std::string& k, const std::string& n) {
+  std::vector<size_t> order;  // of the callbacks
+  auto write = [&](const std::string& k, const std::string& n, int pair = 0) {
+    const SqlText updates[] = {kUpdate, kUpdate2, kUpdateOther};
+    const SqlText inserts[] = {kInsert, kInsert, kInsertOther};
     key = k.c_str();
     name = n.c_str();
     statuses.push_back(1);
-    session().writeLater({WritePattern::kUpdateElseInsert, kUpdate,
-                          {hostVar(name), hostVar(key)}, kInsert,
+    session().writeLater({WritePattern::kUpdateElseInsert, updates[pair],
+                          {hostVar(name), hostVar(key)}, inserts[pair],
                           {hostVar(name), hostVar(key)}},
-                         [&statuses, at = statuses.size() - 1](SqlStatus st) {
+                         [&, at = statuses.size() - 1](SqlStatus st) {
                            statuses[at] = st.code();
+                           order.push_back(at);
                          });
   };
-  for (int i = 0; i < 12; ++i) write("k" + std::to_string(i), "n" + std::to_string(i));
+  for (int i = 0; i < 12; ++i) {
+    write("k" + std::to_string(i), "n" + std::to_string(i));
+    write("o" + std::to_string(i), "", 2);
+  }
   write("k3", "wieder");  // the same key again: updates the row just made
+  write("k5", "zwei", 1);
+  write("k5", "drei");    // after the other pair's write of the same row
   for (int i = 12; i < 20; ++i)
     write("k" + std::to_string(i), i == 15 ? "" : "n" + std::to_string(i));
   session().flush();
-  std::vector<int32_t> expected(21, 0);
-  expected[16] = -1400;  // k15 without a name: only it fails
+  std::vector<int32_t> expected(35, 0);
+  expected[30] = -1400;  // k15 without a name: only it fails
   EXPECT_EQ(statuses, expected);
+  std::vector<size_t> handedOver(35);
+  for (size_t i = 0; i < handedOver.size(); ++i) handedOver[i] = i;
+  EXPECT_EQ(order, handedOver);
   ASSERT_TRUE(session().commit().ok()) << session().lastError();
   EXPECT_EQ(db_->value("select count(*) from Held"), "19");
+  EXPECT_EQ(db_->value("select count(*) from Other"), "12");
   EXPECT_EQ(db_->value("select name from Held where k='k3'"), "wieder");
+  EXPECT_EQ(db_->value("select name from Held where k='k5'"), "drei");
   EXPECT_EQ(db_->value("select name from Held where k='k2'"), "n2");
   EXPECT_EQ(db_->value("select name from Held where k='k19'"), "n19");
 }

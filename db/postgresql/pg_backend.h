@@ -44,6 +44,8 @@
 // without "order by" delivers its groups (the booking function that a
 // merged statistics row keeps, the running numbers of summed time-account
 // rows), both backends then agree, whatever plan the server chooses.
+// Random reads cost as on data held in memory (random_page_cost 1.1), so
+// that a lookup by key reads the index even on a small table.
 //
 // A lost connection fails the statement that met it with -3113 and every
 // later one with -3114.
@@ -163,6 +165,8 @@ class PgBackend : public Backend {
     int rowsRefused = 0;
     // The update step's inputs that its condition compares: the row's key.
     std::vector<size_t> keyInputs;
+    // The table both steps write, in upper case; "" where not known.
+    std::string table;
   };
   // A write handed over as its one upsert, not yet in the batch.
   struct HeldWrite {
@@ -188,8 +192,13 @@ class PgBackend : public Backend {
   void runBatch();
   void releaseReads();
   // Writes of one pair's upsert are held as reads are, and consecutive
-  // ones of different keys go as one statement (rowsUpsertSql).
+  // ones of different keys go as one statement (rowsUpsertSql). Writes of
+  // pairs on different tables are held together and go pair by pair: rows
+  // of different tables do not meet, so the order between them changes no
+  // row and no outcome; the callbacks still come in the order of hand-over.
   void releaseWrites();
+  bool holdsWith(const Pair& p) const;
+  void sendRuns(std::vector<HeldWrite> writes);
   static PgItem pairItem(PgBackend* self, HeldWrite w);
   PgStatement* rowsOf(Pair& p);
   PgItem rowsItem(Pair& p, std::vector<HeldWrite> writes);
