@@ -31,6 +31,18 @@ constexpr char kPathTail[] = ",kalderon,pg_catalog,oracle,public";
 constexpr char kSessionSettings[] =
     "set enable_hashagg = off; set random_page_cost = 1.1";
 
+// The tables of schema $1 on which writes of different keys never meet:
+// one unique index or exclusion constraint (the key of the writers'
+// upserts), no trigger, no rule and no column default.
+constexpr char kApartTablesSql[] =
+    "select upper(c.relname) from pg_class c join pg_namespace n on "
+    "n.oid = c.relnamespace where n.nspname = $1 and c.relkind = 'r' and "
+    "(select count(*) from pg_index i where i.indrelid = c.oid and "
+    "(i.indisunique or i.indisexclusion)) = 1 and not exists (select 1 from "
+    "pg_trigger t where t.tgrelid = c.oid) and not exists (select 1 from "
+    "pg_rewrite w where w.ev_class = c.oid) and not exists (select 1 from "
+    "pg_attrdef d where d.adrelid = c.oid)";
+
 int rowCount(const PgResult& r) { return r ? PQntuples(r.get()) : 0; }
 
 bool touchedNoRow(const PgResult& r) {
@@ -492,6 +504,9 @@ PgBackend::Pair* PgBackend::pair(const WriteSteps& steps,
   if (readPairKey(steps.pattern, steps.first.view(), steps.second.view(),
                   &key))
     p.table = upperAscii(key.table);
+  const Statement& update = updateFirst ? first : second;
+  p.apart = apartTables_.count(p.table) > 0 &&
+            keepsKey(update.translation.sql);
   p.statement.name = "ravlen_" + std::to_string(++nextName_);
   p.statement.types = first.types;
   for (size_t i = 0; i < p.numbers.size(); ++i)
@@ -663,24 +678,51 @@ void PgBackend::releaseWrites() {
 void PgBackend::sendRuns(std::vector<HeldWrite> writes) {
   Pair& p = *writes.front().pair;
   PgStatement* rows = writes.size() >= kRowsAtLeast ? rowsOf(p) : nullptr;
+  bool keyed = std::none_of(writes.begin(), writes.end(),
+                            [](const HeldWrite& w) { return w.key.empty(); });
+  if (rows != nullptr && p.apart && keyed)
+    return sendLayers(p, std::move(writes));
   std::vector<HeldWrite> run;
   std::set<std::string> keys;
-  auto send = [&] {
-    if (run.size() >= kRowsAtLeast && rows != nullptr)
-      batch_.add(rowsItem(p, std::move(run)));
-    else
-      for (HeldWrite& w : run) batch_.add(pairItem(this, std::move(w)));
-    run.clear();
-    keys.clear();
-  };
   for (HeldWrite& w : writes) {
     bool alone = w.key.empty();  // no key read: nothing tells its row
-    if (alone || keys.count(w.key) > 0) send();
+    if (alone || keys.count(w.key) > 0) {
+      sendRun(p, rows, std::move(run));
+      run.clear();
+      keys.clear();
+    }
     keys.insert(w.key);
     run.push_back(std::move(w));
-    if (alone) send();
+    if (alone) {
+      sendRun(p, rows, std::move(run));
+      run.clear();
+      keys.clear();
+    }
   }
-  send();
+  sendRun(p, rows, std::move(run));
+}
+
+// Writes of a pair whose rows of different keys never meet (Pair::apart):
+// the first write of each key as one run, then the second of each, and so
+// on. Each key's writes keep their order.
+void PgBackend::sendLayers(Pair& p, std::vector<HeldWrite> writes) {
+  std::vector<std::vector<HeldWrite>> layers;
+  std::unordered_map<std::string, size_t> seen;
+  for (HeldWrite& w : writes) {
+    size_t layer = seen[w.key]++;
+    if (layer == layers.size()) layers.emplace_back();
+    layers[layer].push_back(std::move(w));
+  }
+  for (std::vector<HeldWrite>& layer : layers)
+    sendRun(p, p.rows.get(), std::move(layer));
+}
+
+// Writes of different keys: one statement where there are enough of them.
+void PgBackend::sendRun(Pair& p, PgStatement* rows,
+                        std::vector<HeldWrite> run) {
+  if (run.size() >= kRowsAtLeast && rows != nullptr)
+    return batch_.add(rowsItem(p, std::move(run)));
+  for (HeldWrite& w : run) batch_.add(pairItem(this, std::move(w)));
 }
 
 void PgBackend::flush() { runBatch(); }
@@ -813,6 +855,7 @@ SqlStatus PgBackend::setSchema(const std::string& name) {
       "select set_config('search_path', $2, false) from pg_namespace "
       "where nspname=$1",
       {schema.c_str(), path.c_str()}));
+  item.commands.push_back(queryCommand(kApartTablesSql, {schema.c_str()}));
   if (lock) {
     item.commands.push_back(queryCommand(
         "select set_config('lock_timeout', $1, false)", {timeout.c_str()}));
@@ -824,8 +867,11 @@ SqlStatus PgBackend::setSchema(const std::string& name) {
   }
   item.endsTrip = true;
   bool exists = false;
-  item.done = [&exists](std::vector<PgResult>& r) {
+  std::set<std::string> apart;
+  item.done = [&exists, &apart](std::vector<PgResult>& r) {
     exists = rowCount(r[0]) > 0;
+    for (int i = 0; i < rowCount(r[1]); ++i)
+      apart.insert(PQgetvalue(r[1].get(), i, 0));
     return PgItems{};
   };
   SqlStatus status = runNow(std::move(item));
@@ -840,6 +886,7 @@ SqlStatus PgBackend::setSchema(const std::string& name) {
     lastError_ = "ORA-01435: user does not exist: " + name;
     return sqlstatus::kUnknownSchema;
   }
+  apartTables_ = std::move(apart);
   if (lock && !lockedSchema_.empty()) {
     PgItem unlock;
     unlock.commands.push_back(queryCommand(

@@ -59,6 +59,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -167,6 +168,10 @@ class PgBackend : public Backend {
     std::vector<size_t> keyInputs;
     // The table both steps write, in upper case; "" where not known.
     std::string table;
+    // Writes of different keys never meet: the table has no other unique
+    // index, no trigger, rule or default (apartTables_), and the update
+    // leaves the key as it is. Their order may change then.
+    bool apart = false;
   };
   // A write handed over as its one upsert, not yet in the batch.
   struct HeldWrite {
@@ -199,6 +204,8 @@ class PgBackend : public Backend {
   void releaseWrites();
   bool holdsWith(const Pair& p) const;
   void sendRuns(std::vector<HeldWrite> writes);
+  void sendLayers(Pair& p, std::vector<HeldWrite> writes);
+  void sendRun(Pair& p, PgStatement* rows, std::vector<HeldWrite> run);
   static PgItem pairItem(PgBackend* self, HeldWrite w);
   PgStatement* rowsOf(Pair& p);
   PgItem rowsItem(Pair& p, std::vector<HeldWrite> writes);
@@ -227,6 +234,9 @@ class PgBackend : public Backend {
   std::vector<uint64_t> tripsAtCommits_;
   std::vector<HeldRead> heldReads_;
   std::vector<HeldWrite> heldWrites_;
+  // The tables of the current schema whose rows of different keys never
+  // meet (kApartTablesSql), in upper case.
+  std::set<std::string> apartTables_;
 };
 
 }  // namespace ravlen

@@ -221,6 +221,23 @@ std::string storedRowSetList(const std::vector<Token>& set,
   return out;
 }
 
+bool keepsKey(const std::string& update) {
+  Update u;
+  if (!parseUpdate(update, &u)) return false;
+  int depth = 0;
+  bool target = true;
+  for (const Token& t : u.setList) {
+    if (isPunct(t, "(")) ++depth;
+    if (isPunct(t, ")")) --depth;
+    if (depth == 0 && isPunct(t, ",")) target = true;
+    if (!target || t.type != Tok::kWord) continue;
+    for (const auto& key : u.keys)
+      if (key.first == lowerAscii(t.text)) return false;
+    target = false;
+  }
+  return true;
+}
+
 std::string upsertSql(WritePattern pattern, const PgTranslation& first,
                       const PgTranslation& second,
                       const std::vector<int>& secondNumbers,

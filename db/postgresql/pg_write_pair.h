@@ -74,6 +74,10 @@ std::string upsertSql(WritePattern pattern, const PgTranslation& first,
 WriteOutcome upsertOutcome(WritePattern pattern, const PGresult* inserted,
                            int row = 0);
 
+// Whether a translated update leaves the columns of its condition (the
+// row's key) as they are: no item of its set list assigns one of them.
+bool keepsKey(const std::string& update);
+
 // The upsert of upsertSql for many rows in one statement: its values list
 // becomes "select u.p1, ... from unnest($1::T1[], ...) with ordinality as
 // u(...) order by u.n", each parameter an array of the rows' values, and
