@@ -696,6 +696,44 @@ TEST_P(ConformanceTest, HeldLookupsEachGetTheirOwnAnswer) {
   EXPECT_EQ(answers[8].status, 1403);
 }
 
+// The first rows of one query for several inputs handed over together (a
+// server may send them as one statement): each gets its own rows in the
+// query's order, its own end, or a failure of its own.
+TEST_P(ConformanceTest, HeldFirstRowsEachGetTheirOwn) {
+  static constexpr SqlText kUpTo =
+      "select name from Item where id<=:b0 order by id desc";
+  static constexpr SqlText kUntilDay =
+      "select name from Item where day<=to_date(:b0,'yyyymmdd') order by day";
+  db_->app("insert into Item values(3,'drei',null,null,null);");
+  FixedText<20> name;
+  std::vector<int32_t> ids{0, 1, 3};
+  std::vector<FixedText<8>> days(3);
+  days[0] = "20240115";
+  days[1] = "2024x115";
+  days[2] = "20240116";
+  std::vector<std::string> got(6);
+  std::vector<int32_t> statuses(6, 1);
+  auto read = [&](SqlText text, HostVar in, size_t i) {
+    session().rowsLater(
+        text, {in}, {hostVar(name)}, 2,
+        [&got, &name, i] { got[i] += std::string(name.view()) + ";"; },
+        [&statuses, i](SqlStatus s) { statuses[i] = s.code(); });
+  };
+  for (size_t i = 0; i < 3; ++i) {
+    read(kUpTo, hostVar(ids[i]), i);
+    read(kUntilDay, hostVar(days[i]), 3 + i);
+  }
+  session().flush();
+  EXPECT_EQ(got, (std::vector<std::string>{"", "eins;", "drei;zwei;", "eins;",
+                                           "", "eins;"}));
+  EXPECT_EQ(statuses[0], 1403);
+  EXPECT_EQ(statuses[1], 1403);
+  EXPECT_EQ(statuses[2], 0) << "more rows than delivered";
+  EXPECT_EQ(statuses[3], 1403);
+  EXPECT_LT(statuses[4], 0) << "no date: this query fails alone";
+  EXPECT_EQ(statuses[5], 1403);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Backends, ConformanceTest,
     ::testing::Values(BackendKind::kEmbedded, BackendKind::kServer,

@@ -109,6 +109,28 @@ LaterOutcome selectIntoOutcome(const PGresult* r, HostVars out,
   return o;
 }
 
+// A query's first rows from the rows [first, end) of `r`, their columns
+// from `column` on: the first read.maxRows delivered through read.onRow;
+// "more" (0) where there are more, else 1403.
+template <typename Read>
+RowsOutcome firstRows(const PGresult* r, int first, int end, int column,
+                      const Read& read) {
+  size_t count = static_cast<size_t>(end - first);
+  RowsOutcome o{count > read.maxRows ? sqlstatus::kOk : sqlstatus::kNoData, {}};
+  for (size_t i = 0; i < count && i < read.maxRows; ++i) {
+    std::string message;
+    SqlStatus stored = storeResultRow(
+        r, first + static_cast<int>(i),
+        std::span<const HostVar>(read.outputs), nullptr, &message, column);
+    if (!stored.ok()) {
+      o = RowsOutcome{stored, {{stored, StatementOp::kFetch, message}}};
+      break;
+    }
+    read.onRow();
+  }
+  return o;
+}
+
 // What a statement for many rows does when it fails: counts the failure
 // in `refused` (not a lost connection) and runs each row on its own, so
 // that each gets its own outcome.
@@ -336,7 +358,9 @@ PgItem PgBackend::readItem(HeldRead read) {
 PgStatement* PgBackend::blockOf(Statement& s) {
   if (s.blockRefused >= kBlockRefusals) return nullptr;
   if (!s.block) {
-    std::string sql = blockSql(s.translation, s.types);
+    std::string sql = s.translation.selectInto
+                          ? blockSql(s.translation, s.types)
+                          : rowsBlockSql(s.translation, s.sql, s.types);
     if (sql.empty()) {
       s.blockRefused = kBlockRefusals;
       return nullptr;
@@ -351,32 +375,46 @@ PgStatement* PgBackend::blockOf(Statement& s) {
 
 // Lookups of one text as one statement (pg_block_reads.h); should the
 // statement fail, each lookup runs on its own.
-PgItem PgBackend::blockItem(Statement& s, PgStatement* block,
-                            std::vector<HeldRead> reads) {
-  auto held = std::make_shared<std::vector<HeldRead>>(std::move(reads));
+PgCommand PgBackend::blockCommand(const Statement& s, PgStatement* block,
+                                  const std::vector<HeldRead>& reads) {
   PgCommand c;
   c.statement = block;
   for (size_t p = 0; p < s.types.size(); ++p) {
     std::vector<const std::optional<std::string>*> values;
-    for (const HeldRead& r : *held) values.push_back(&r.command.values[p]);
+    for (const HeldRead& r : reads) values.push_back(&r.command.values[p]);
     c.values.push_back(arrayText(values));
   }
+  return c;
+}
+
+PgItem PgBackend::blockItem(Statement& s, PgStatement* block,
+                            std::vector<HeldRead> reads) {
+  auto held = std::make_shared<std::vector<HeldRead>>(std::move(reads));
   PgItem item;
-  item.commands.push_back(std::move(c));
+  item.commands.push_back(blockCommand(s, block, *held));
   const std::vector<bool>* indicators = &s.translation.outputIndicators;
-  item.done = [held, indicators](std::vector<PgResult>& r) {
+  bool rows = !s.translation.selectInto;
+  item.done = [held, indicators, rows](std::vector<PgResult>& r) {
+    const PGresult* result = r[0].get();
     int next = 0, first = 0;
     for (size_t n = 0; n < held->size(); ++n) {
-      rowsOfBlockRow(r[0].get(), static_cast<long>(n + 1), &next, &first);
+      rowsOfBlockRow(result, static_cast<long>(n + 1), &next, &first);
       HeldRead& read = (*held)[n];
-      read.done(selectIntoOutcome(r[0].get(),
-                                  std::span<const HostVar>(read.outputs),
-                                  *indicators, first, next, true));
+      if (!rows) {
+        read.done(selectIntoOutcome(result,
+                                    std::span<const HostVar>(read.outputs),
+                                    *indicators, first, next, true));
+        continue;
+      }
+      // One row with the marker NULL: the query has none. Columns: n,
+      // marker, row number, the query's own.
+      bool none = next - first == 1 && PQgetisnull(result, first, 1);
+      read.rowsDone(firstRows(result, first, none ? first : next, 3, read));
     }
     return PgItems{};
   };
-  item.failed = eachAlone(&s.blockRefused, held, [this](HeldRead read) {
-    return readItem(std::move(read));
+  item.failed = eachAlone(&s.blockRefused, held, [this, rows](HeldRead read) {
+    return rows ? rowsReadItem(std::move(read)) : readItem(std::move(read));
   });
   return item;
 }
@@ -391,10 +429,6 @@ void PgBackend::releaseReads() {
   std::vector<Statement*> order;
   std::unordered_map<Statement*, std::vector<HeldRead>> byText;
   for (HeldRead& read : reads) {
-    if (read.item) {
-      batch_.add(std::move(*read.item));
-      continue;
-    }
     std::vector<HeldRead>& group = byText[read.statement];
     if (group.empty()) order.push_back(read.statement);
     group.push_back(std::move(read));
@@ -406,7 +440,9 @@ void PgBackend::releaseReads() {
       batch_.add(blockItem(*s, block, std::move(group)));
       continue;
     }
-    for (HeldRead& read : group) batch_.add(readItem(std::move(read)));
+    for (HeldRead& read : group)
+      batch_.add(read.rowsDone ? rowsReadItem(std::move(read))
+                               : readItem(std::move(read)));
   }
 }
 
@@ -449,35 +485,33 @@ void PgBackend::rowsLater(SqlText text, HostVars in, HostVars out,
   Statement& s = statement(text, Form::kRows, maxRows);
   LaterOutcome mismatch;
   if (!inputsMatch(s, in, &mismatch)) return fail(mismatch);
-  PgItem item;
-  item.commands.push_back(command(s, in));
-  std::vector<HostVar> outputs(out.begin(), out.end());
-  item.done = [done, onRow, outputs, maxRows](std::vector<PgResult>& r) {
-    const PGresult* rows = r[0].get();
-    size_t count = static_cast<size_t>(PQntuples(rows));
-    RowsOutcome o{count > maxRows ? sqlstatus::kOk : sqlstatus::kNoData, {}};
-    for (size_t i = 0; i < count && i < maxRows; ++i) {
-      std::string message;
-      SqlStatus stored =
-          storeResultRow(rows, static_cast<int>(i),
-                         std::span<const HostVar>(outputs), nullptr, &message);
-      if (!stored.ok()) {
-        o = RowsOutcome{stored, {{stored, StatementOp::kFetch, message}}};
-        break;
-      }
-      onRow();
-    }
-    done(o);
-    return PgItems{};
-  };
-  item.failed = [fail](PgFailure& f) {
-    fail(outcomeOf(f, StatementOp::kOpen));
-    return PgItems{};
-  };
   releaseWrites();
   HeldRead read;
-  read.item = std::move(item);
+  read.statement = &s;
+  read.command = command(s, in);
+  read.outputs.assign(out.begin(), out.end());
+  read.maxRows = maxRows;
+  read.onRow = std::move(onRow);
+  read.rowsDone = std::move(done);
   heldReads_.push_back(std::move(read));
+}
+
+// A query's first rows on their own.
+PgItem PgBackend::rowsReadItem(HeldRead read) {
+  PgItem item;
+  item.commands.push_back(std::move(read.command));
+  auto done = read.rowsDone;
+  item.done = [read = std::move(read)](std::vector<PgResult>& r) {
+    const PGresult* rows = r[0].get();
+    read.rowsDone(firstRows(rows, 0, PQntuples(rows), 0, read));
+    return PgItems{};
+  };
+  item.failed = [done](PgFailure& f) {
+    LaterOutcome o = outcomeOf(f, StatementOp::kOpen);
+    done(RowsOutcome{o.status, {o}});
+    return PgItems{};
+  };
+  return item;
 }
 
 // The pair's server form (pg_write_pair.h), made once per pair of texts and

@@ -128,14 +128,16 @@ class PgBackend : public Backend {
   // more than a few single ones (the daily balances' writes alternate
   // between two tables, so their runs are short).
   static constexpr size_t kRowsAtLeast = 8;
-  // A read handed over and not yet in the batch: a lookup, or the item of
-  // a cursor's first rows.
+  // A read handed over and not yet in the batch: a lookup (done), or a
+  // query's first maxRows rows (rowsDone).
   struct HeldRead {
     Statement* statement = nullptr;
     PgCommand command;
     std::vector<HostVar> outputs;
     std::function<void(const LaterOutcome&)> done;
-    std::optional<PgItem> item;
+    size_t maxRows = 0;
+    std::function<void()> onRow;
+    std::function<void(const RowsOutcome&)> rowsDone;
   };
   // The forms in which a program text reaches the server.
   enum class Form : uint8_t { kPlain, kCursor, kRows };
@@ -210,9 +212,12 @@ class PgBackend : public Backend {
   PgStatement* rowsOf(Pair& p);
   PgItem rowsItem(Pair& p, std::vector<HeldWrite> writes);
   PgItem readItem(HeldRead read);
+  PgItem rowsReadItem(HeldRead read);
   PgStatement* blockOf(Statement& s);
   PgItem blockItem(Statement& s, PgStatement* block,
                    std::vector<HeldRead> reads);
+  PgCommand blockCommand(const Statement& s, PgStatement* block,
+                         const std::vector<HeldRead>& reads);
   SqlStatus fetchChunk(Cursor& c);
   void closeOnServer(Cursor& c);
   Cursor* openCursorOf(SqlText text, SqlStatus* status);

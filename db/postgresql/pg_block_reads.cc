@@ -26,29 +26,66 @@ int parameterOf(const Token& t) {
   return std::atoi(std::string(t.text.substr(1)).c_str());
 }
 
-}  // namespace
 
-std::string blockSql(const PgTranslation& tr, const std::vector<Oid>& types) {
-  int k = tr.inputCount;
-  if (!tr.selectInto || tr.parameterCount() != k || k < 1 ||
-      types.size() != static_cast<size_t>(k))
-    return "";
-  std::vector<Token> tokens = tokenize(tr.sql);
+// Tokens [begin, end) with each parameter $i read as r.pi; false where a
+// parameter is beyond k.
+bool rowParameters(const std::vector<Token>& tokens, size_t begin, size_t end,
+                   int k, std::string* out) {
+  for (size_t i = begin; i < end; ++i) {
+    int p = parameterOf(tokens[i]);
+    if (p > k) return false;
+    *out += p > 0 ? "r.p" + std::to_string(p) : std::string(tokens[i].text);
+  }
+  return true;
+}
+
+// The block statement around `sql` (see the header), its select list after
+// `columns`; "" where `sql` has another shape.
+std::string lateralBlock(const std::string& sql, int k,
+                         const std::vector<Oid>& types, std::string columns,
+                         const std::string& orderBy) {
+  if (k < 1 || types.size() != static_cast<size_t>(k)) return "";
+  std::vector<Token> tokens = tokenize(sql);
   size_t select = skipBlank(tokens, 0);
   size_t first = skipBlank(tokens, select + 1);
   if (first >= tokens.size() || !isWord(tokens[select], "select") ||
       isWord(tokens[first], "distinct") || isWord(tokens[first], "all"))
     return "";
-  std::string inner = "select 1 as ravlen_found, ";
-  for (size_t i = first; i < tokens.size(); ++i) {
-    int p = parameterOf(tokens[i]);
-    if (p > k) return "";
-    inner += p > 0 ? "r.p" + std::to_string(p) : std::string(tokens[i].text);
-  }
+  std::string inner = "select 1 as ravlen_found, " + columns;
+  if (!rowParameters(tokens, first, tokens.size(), k, &inner)) return "";
   std::string source = unnestSource(types, "r");
   if (source.empty()) return "";
   return "select r.n, x.* from " + source + "\nleft join lateral (" + inner +
-         "\n) x on true\norder by r.n";
+         "\n) x on true\norder by r.n" + orderBy;
+}
+
+}  // namespace
+
+std::string blockSql(const PgTranslation& tr, const std::vector<Oid>& types) {
+  if (!tr.selectInto || tr.parameterCount() != tr.inputCount) return "";
+  return lateralBlock(tr.sql, tr.inputCount, types, "", "");
+}
+
+std::string rowsBlockSql(const PgTranslation& tr, const std::string& sql,
+                         const std::vector<Oid>& types) {
+  if (tr.selectInto || tr.parameterCount() != tr.inputCount) return "";
+  std::vector<Token> tokens = tokenize(sql);
+  size_t order = findTopLevel(tokens, 0, tokens.size(), "order");
+  if (order == tokens.size())  // rows in the order the lookup finds them
+    return lateralBlock(sql, tr.inputCount, types,
+                        "row_number() over () as ravlen_row, ",
+                        ", x.ravlen_row");
+  size_t by = skipBlank(tokens, order + 1);
+  if (by >= tokens.size() || !isWord(tokens[by], "by")) return "";
+  size_t limit = findTopLevel(tokens, by, tokens.size(), "limit");
+  std::string window = "row_number() over (order by";
+  for (size_t i = by + 1; i < limit; ++i)  // not a select list position
+    if (tokens[i].type == Tok::kWord &&
+        tokens[i].text.find_first_not_of("0123456789") == std::string::npos)
+      return "";
+  if (!rowParameters(tokens, by + 1, limit, tr.inputCount, &window)) return "";
+  return lateralBlock(sql, tr.inputCount, types,
+                      window + ") as ravlen_row, ", ", x.ravlen_row");
 }
 
 std::string unnestSource(const std::vector<Oid>& types,

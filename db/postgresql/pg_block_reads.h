@@ -35,6 +35,17 @@ namespace ravlen {
 
 std::string blockSql(const PgTranslation& tr, const std::vector<Oid>& types);
 
+// The same for the first rows of a query (rowsLater): `sql` is its server
+// text with its limit; the lateral part also numbers its rows,
+// "row_number() over (order by <its order by list>) as ravlen_row" after
+// the marker ("over ()" for a query without "order by": the order in which
+// the lookup finds them, as on its own), and the rows come ordered by n and
+// that number, so each block row gets its rows in the query's order. ""
+// where the query orders by a select list position, or has another shape
+// that blockSql refuses.
+std::string rowsBlockSql(const PgTranslation& tr, const std::string& sql,
+                         const std::vector<Oid>& types);
+
 // "unnest($1::T1[], ...) with ordinality as ALIAS(p1, ..., n)": the rows
 // of k array parameters of those types; "" for a type without an array
 // form here.
