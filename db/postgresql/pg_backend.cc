@@ -602,6 +602,7 @@ void PgBackend::writeLater(const WriteSteps& steps,
   releaseReads();
   if (!holdsWith(*p)) releaseWrites();
   heldWrites_.push_back(std::move(w));
+  if (heldWrites_.size() >= kWritesHeldAtMost) releaseWrites();
 }
 
 // Whether a write of `p` may join the held ones: each held pair is `p` or

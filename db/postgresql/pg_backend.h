@@ -128,6 +128,9 @@ class PgBackend : public Backend {
   // more than a few single ones (the daily balances' writes alternate
   // between two tables, so their runs are short).
   static constexpr size_t kRowsAtLeast = 8;
+  // Held writes go to the server once there are this many, so that it
+  // works on them while the program computes the block's other rows.
+  static constexpr size_t kWritesHeldAtMost = 64;
   // A read handed over and not yet in the batch: a lookup (done), or a
   // query's first maxRows rows (rowsDone).
   struct HeldRead {
