@@ -68,7 +68,9 @@ PgCommand queryCommand(std::string sql, std::vector<const char*> values = {}) {
 SqlStatus storeResultRow(const PGresult* r, int row, HostVars out,
                          const std::vector<bool>* indicators,
                          std::string* message, int firstColumn = 0) {
-  OutputCopy copy(out);
+  // One copy's memory serves every row: nothing runs while a row is stored.
+  static OutputCopy copy;
+  copy.assign(out);
   SqlStatus status = storeRow(
       copy.vars(), static_cast<size_t>(PQnfields(r) - firstColumn), indicators,
       [r, row, firstColumn](size_t i) {
@@ -245,12 +247,13 @@ PgBackend::Statement& PgBackend::statement(SqlText text, Form form,
 }
 
 PgCommand PgBackend::command(Statement& s, HostVars in) {
-  PgInputs inputs;
-  inputs.bind(in, s.translation);
+  inputs_.bind(in, s.translation);
   if (s.types.empty()) s.types = parameterTypes(in, s.translation);
   PgCommand c;
   c.statement = &s;
-  for (const char* v : inputs.params().values)
+  const std::vector<const char*>& values = inputs_.params().values;
+  c.values.reserve(values.size());
+  for (const char* v : values)
     c.values.push_back(v ? std::optional<std::string>(v) : std::nullopt);
   return c;
 }
@@ -586,13 +589,13 @@ void PgBackend::writeLater(const WriteSteps& steps,
   HeldWrite w;
   w.pair = p;
   w.pattern = pattern;
+  w.first = &first;
+  w.second = &second;
   w.both.statement = &p->statement;
-  w.both.values = one.values;
+  w.both.values = std::move(one.values);
   for (size_t i = 0; i < p->numbers.size(); ++i)
     if (p->numbers[i] > first.translation.inputCount)
-      w.both.values.push_back(two.values[i]);
-  w.one = std::move(one);
-  w.two = std::move(two);
+      w.both.values.push_back(std::move(two.values[i]));
   w.done = std::move(done);
   HostVars updateIn = pattern == WritePattern::kUpdateElseInsert
                           ? steps.firstIn
@@ -616,8 +619,27 @@ bool PgBackend::holdsWith(const Pair& p) const {
   return true;
 }
 
+// Step 1 or 2 of a held write as its own command: the pair's statement
+// takes the first step's parameters first, then those of the second that
+// the first does not bind (Pair::numbers); texts with a pair form have no
+// parameters but their inputs.
+PgCommand PgBackend::stepOf(const HeldWrite& w, int step) {
+  PgCommand c;
+  c.statement = step == 1 ? w.first : w.second;
+  const auto& both = w.both.values;
+  if (step == 1) {
+    size_t n = static_cast<size_t>(w.first->translation.inputCount);
+    c.values.assign(both.begin(), both.begin() + static_cast<long>(n));
+    return c;
+  }
+  for (int number : w.pair->numbers)
+    c.values.push_back(both[static_cast<size_t>(number - 1)]);
+  return c;
+}
+
 // One write as its pair's statement.
 PgItem PgBackend::pairItem(PgBackend* self, HeldWrite w) {
+  PgCommand one = stepOf(w, 1), two = stepOf(w, 2);
   PgItem item;
   item.commands.push_back(std::move(w.both));
   WritePattern pattern = w.pattern;
@@ -630,8 +652,8 @@ PgItem PgBackend::pairItem(PgBackend* self, HeldWrite w) {
     return PgItems{};
   };
   Pair* p = w.pair;
-  item.failed = [self, p, pattern, one = std::move(w.one),
-                 two = std::move(w.two), done](PgFailure& f) {
+  item.failed = [self, p, pattern, one = std::move(one),
+                 two = std::move(two), done](PgFailure& f) {
     if (f.preparing) self->refuseUpsert(*p);
     return pairInTurn(pattern, one, two, done);
   };

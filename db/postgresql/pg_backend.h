@@ -69,6 +69,7 @@
 
 #include "db/backend.h"
 #include "db/postgresql/pg_batch.h"
+#include "db/postgresql/pg_inputs.h"
 #include "db/postgresql/pg_translate.h"
 
 namespace ravlen {
@@ -179,17 +180,24 @@ class PgBackend : public Backend {
     bool apart = false;
   };
   // A write handed over as its one upsert, not yet in the batch.
+  // A write handed over as its one statement (both steps' values, see
+  // pg_write_pair.h), not yet in the batch; its steps' own commands are
+  // made from it where it must run as its two statements (stepOf).
   struct HeldWrite {
     Pair* pair = nullptr;
     WritePattern pattern;
-    PgCommand one, two, both;
+    Statement* first = nullptr;
+    Statement* second = nullptr;
+    PgCommand both;
     std::string key;
     std::function<void(const WriteOutcome&)> done;
   };
+  static PgCommand stepOf(const HeldWrite& w, int step);
   Pair* pair(const WriteSteps& steps, const Statement& first,
              const Statement& second);
   void refuseUpsert(Pair& p);
   PgCommand command(Statement& s, HostVars in);
+  PgInputs inputs_;  // command's scratch, kept for its buffers
   static bool inputsMatch(const Statement& s, HostVars in,
                           LaterOutcome* failure);
   // Runs `item` with everything held before it; its status (0 unless it
