@@ -510,7 +510,10 @@ TEST_P(ConformanceTest, HeldStatementsEndAsIfRunAtOnce) {
   db_->app("create table Held(k VARCHAR2(5) primary key, name VARCHAR2(10) "
            "not null);"
            "insert into Held values('a','alt');"
-           "create table Cnt(k VARCHAR2(5) primary key, n INTEGER);");
+           "create table Cnt(k VARCHAR2(5) primary key, n INTEGER);"
+           "create table Req(k VARCHAR2(5) primary key, name VARCHAR2(10),"
+           " extra VARCHAR2(5) not null);"
+           "insert into Req values('r','alt','E');");
   static constexpr SqlText kUpdate = "update Held set name=:b0 where k=:b1";
   static constexpr SqlText kInsert = "insert into Held (name,k) values (:b0,:b1)";
   static constexpr SqlText kInsertCnt = "insert into Cnt (k,n) values (:b0,:b1)";
@@ -551,9 +554,19 @@ TEST_P(ConformanceTest, HeldStatementsEndAsIfRunAtOnce) {
                           {hostVar(n), hostVar(key)}},
                          keeper());
   }
+  // The row is there, so the update alone runs; an insert of this row
+  // would fail (no extra).
+  key = "r";
+  name = "neu";
+  session().writeLater({WritePattern::kUpdateElseInsert,
+                        "update Req set name=:b0 where k=:b1",
+                        {hostVar(name), hostVar(key)},
+                        "insert into Req (name,k) values (:b0,:b1)",
+                        {hostVar(name), hostVar(key)}},
+                       keeper());
   session().flush();
   EXPECT_EQ(statuses,
-            (std::vector<int32_t>{0, 0, -1400, 0, -1400, 0, 0, 0, 0, 0}));
+            (std::vector<int32_t>{0, 0, -1400, 0, -1400, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(seen, "drei") << "a read sees the writes handed over before it";
   ASSERT_TRUE(session().commit().ok()) << session().lastError();
   EXPECT_EQ(db_->value("select count(*) from Held"), "2");
@@ -562,6 +575,7 @@ TEST_P(ConformanceTest, HeldStatementsEndAsIfRunAtOnce) {
   EXPECT_EQ(db_->value("select count(*) from Cnt"), "2");
   EXPECT_EQ(db_->value("select n from Cnt where k='x'"), "7");
   EXPECT_EQ(db_->value("select n from Cnt where k='y'"), "5");
+  EXPECT_EQ(db_->value("select name from Req"), "neu");
 }
 
 // A long run of writers' pairs (a server may send runs of different keys
