@@ -3,6 +3,8 @@
 // failed connect, never with the password.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "db/session.h"
 #include "db/sqlhlp.h"
 #include "tests/support/test_database.h"
@@ -50,6 +52,26 @@ TEST_F(PostgresqlBackendTest, TextLongerThanItsColumnIsRefused) {
   name = "drei";
   EXPECT_TRUE(session().execute(kInsert, {hostVar(id), hostVar(name)}).ok())
       << "the transaction goes on: " << session().lastError();
+}
+
+// Lookups of one text travel as one statement with their values as array
+// texts: backslashes, commas, braces and the word NULL reach the server as
+// given. (A value that breaks the array text fails the statement, and the
+// lookups run one by one; a backslash lost would find another row.)
+TEST_F(PostgresqlBackendTest, BlockLookupsTakeEveryValueAsGiven) {
+  db_->app("insert into Item values(3,'c\\d'),(4,'cd'),(5,'a\"b'),"
+           "(6,'ab'),(7,'{x,}'),(8,'NULL');");
+  static constexpr SqlText kByName = "select id into :b0  from Item where name=:b1";
+  const char* names[] = {"c\\d", "{x,}", "NULL", "cd"};
+  std::vector<FixedText<5>> keys(4);
+  std::vector<int32_t> ids(4, 0);
+  for (size_t i = 0; i < keys.size(); ++i) {
+    keys[i] = names[i];
+    session().selectIntoLater(kByName, {hostVar(keys[i])}, {hostVar(ids[i])},
+                              nullptr);
+  }
+  session().flush();
+  EXPECT_EQ(ids, (std::vector<int32_t>{3, 7, 8, 4}));
 }
 
 TEST_F(PostgresqlBackendTest, CursorDoesNotSeeWritesAfterItsOpen) {

@@ -1,6 +1,7 @@
 #include "db/postgresql/pg_block_reads.h"
 
 #include <cstdlib>
+#include <string_view>
 
 #include "db/postgresql/pg_inputs.h"
 #include "db/statement_scan.h"
@@ -103,7 +104,12 @@ std::string unnestSource(const std::vector<Oid>& types,
 
 std::string arrayText(
     const std::vector<const std::optional<std::string>*>& values) {
-  std::string text = "{";
+  size_t size = 2;
+  for (const std::optional<std::string>* v : values)
+    size += (*v ? (*v)->size() + 3 : 5);
+  std::string text;
+  text.reserve(size);
+  text += '{';
   for (size_t i = 0; i < values.size(); ++i) {
     if (i > 0) text += ',';
     if (!*values[i]) {
@@ -111,13 +117,16 @@ std::string arrayText(
       continue;
     }
     text += '"';
-    for (char c : **values[i]) {
-      if (c == '"' || c == '\\') text += '\\';
-      text += c;
+    std::string_view rest = **values[i];
+    for (size_t at; (at = rest.find_first_of("\"\\")) != rest.npos;) {
+      text.append(rest.substr(0, at)).append(1, '\\').append(1, rest[at]);
+      rest.remove_prefix(at + 1);
     }
+    text.append(rest);
     text += '"';
   }
-  return text + "}";
+  text += '}';
+  return text;
 }
 
 void rowsOfBlockRow(const PGresult* result, long n, int* next, int* first) {
