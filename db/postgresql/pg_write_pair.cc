@@ -356,8 +356,7 @@ std::string rowsUpsertSql(const std::string& upsert,
     if (at == items.end()) return "";
     rest += "excluded." + columns[static_cast<size_t>(at - items.begin())];
   }
-  return join(tokens, 0, values) + select + " from " + source +
-         " order by u.n" + rest;
+  return join(tokens, 0, values) + select + " from " + source + rest;
 }
 
 }  // namespace ravlen

@@ -51,7 +51,7 @@ TEST(PgWritePairTest, ManyRowsSetTheStoredRowFromTheProposedOne) {
   std::string rows = rowsUpsertSql(upsert, types);
   EXPECT_NE(rows.find("select u.p3, u.p4, u.p1, u.p2 from unnest($1::text[], "
                       "$2::text[], $3::text[], $4::text[]) with ordinality "
-                      "as u(p1, p2, p3, p4, n) order by u.n"),
+                      "as u(p1, p2, p3, p4, n)\non conflict"),
             std::string::npos)
       << rows;
   EXPECT_NE(rows.find("set f=excluded.f ,v=excluded.v"), std::string::npos)
