@@ -31,17 +31,18 @@ constexpr char kPathTail[] = ",kalderon,pg_catalog,oracle,public";
 constexpr char kSessionSettings[] =
     "set enable_hashagg = off; set random_page_cost = 1.1";
 
-// The tables of schema $1 on which writes of different keys never meet:
+// The plain tables of schema $1 (not views: a write names the table it
+// changes), each with whether writes of different keys never meet on it:
 // one unique index or exclusion constraint (the key of the writers'
 // upserts), no trigger, no rule and no column default.
-constexpr char kApartTablesSql[] =
-    "select upper(c.relname) from pg_class c join pg_namespace n on "
-    "n.oid = c.relnamespace where n.nspname = $1 and c.relkind = 'r' and "
-    "(select count(*) from pg_index i where i.indrelid = c.oid and "
-    "(i.indisunique or i.indisexclusion)) = 1 and not exists (select 1 from "
-    "pg_trigger t where t.tgrelid = c.oid) and not exists (select 1 from "
-    "pg_rewrite w where w.ev_class = c.oid) and not exists (select 1 from "
-    "pg_attrdef d where d.adrelid = c.oid)";
+constexpr char kSchemaTablesSql[] =
+    "select upper(c.relname), (select count(*) from pg_index i where "
+    "i.indrelid = c.oid and (i.indisunique or i.indisexclusion)) = 1 and "
+    "not exists (select 1 from pg_trigger t where t.tgrelid = c.oid) and "
+    "not exists (select 1 from pg_rewrite w where w.ev_class = c.oid) and "
+    "not exists (select 1 from pg_attrdef d where d.adrelid = c.oid) "
+    "from pg_class c join pg_namespace n on n.oid = c.relnamespace "
+    "where n.nspname = $1 and c.relkind = 'r'";
 
 int rowCount(const PgResult& r) { return r ? PQntuples(r.get()) : 0; }
 
@@ -542,7 +543,9 @@ PgBackend::Pair* PgBackend::pair(const WriteSteps& steps,
                   &key))
     p.table = upperAscii(key.table);
   const Statement& update = updateFirst ? first : second;
-  p.apart = apartTables_.count(p.table) > 0 &&
+  auto listed = schemaTables_.find(p.table);
+  if (listed == schemaTables_.end()) p.table.clear();
+  p.apart = listed != schemaTables_.end() && listed->second &&
             keepsKey(update.translation.sql);
   p.statement.name = "ravlen_" + std::to_string(++nextName_);
   p.statement.types = first.types;
@@ -912,7 +915,7 @@ SqlStatus PgBackend::setSchema(const std::string& name) {
       "select set_config('search_path', $2, false) from pg_namespace "
       "where nspname=$1",
       {schema.c_str(), path.c_str()}));
-  item.commands.push_back(queryCommand(kApartTablesSql, {schema.c_str()}));
+  item.commands.push_back(queryCommand(kSchemaTablesSql, {schema.c_str()}));
   if (lock) {
     item.commands.push_back(queryCommand(
         "select set_config('lock_timeout', $1, false)", {timeout.c_str()}));
@@ -924,11 +927,12 @@ SqlStatus PgBackend::setSchema(const std::string& name) {
   }
   item.endsTrip = true;
   bool exists = false;
-  std::set<std::string> apart;
-  item.done = [&exists, &apart](std::vector<PgResult>& r) {
+  std::map<std::string, bool> tables;
+  item.done = [&exists, &tables](std::vector<PgResult>& r) {
     exists = rowCount(r[0]) > 0;
     for (int i = 0; i < rowCount(r[1]); ++i)
-      apart.insert(PQgetvalue(r[1].get(), i, 0));
+      tables[PQgetvalue(r[1].get(), i, 0)] =
+          std::string_view(PQgetvalue(r[1].get(), i, 1)) == "t";
     return PgItems{};
   };
   SqlStatus status = runNow(std::move(item));
@@ -943,7 +947,7 @@ SqlStatus PgBackend::setSchema(const std::string& name) {
     lastError_ = "ORA-01435: user does not exist: " + name;
     return sqlstatus::kUnknownSchema;
   }
-  apartTables_ = std::move(apart);
+  schemaTables_ = std::move(tables);
   if (lock && !lockedSchema_.empty()) {
     PgItem unlock;
     unlock.commands.push_back(queryCommand(

@@ -59,7 +59,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -172,10 +171,11 @@ class PgBackend : public Backend {
     int rowsRefused = 0;
     // The update step's inputs that its condition compares: the row's key.
     std::vector<size_t> keyInputs;
-    // The table both steps write, in upper case; "" where not known.
+    // The table both steps write, in upper case: a plain table of the
+    // current schema; "" where not known.
     std::string table;
     // Writes of different keys never meet: the table has no other unique
-    // index, no trigger, rule or default (apartTables_), and the update
+    // index, no trigger, rule or default (schemaTables_), and the update
     // leaves the key as it is. Their order may change then.
     bool apart = false;
   };
@@ -250,9 +250,9 @@ class PgBackend : public Backend {
   std::vector<uint64_t> tripsAtCommits_;
   std::vector<HeldRead> heldReads_;
   std::vector<HeldWrite> heldWrites_;
-  // The tables of the current schema whose rows of different keys never
-  // meet (kApartTablesSql), in upper case.
-  std::set<std::string> apartTables_;
+  // The plain tables of the current schema in upper case, each with
+  // whether its rows of different keys never meet (kSchemaTablesSql).
+  std::map<std::string, bool> schemaTables_;
 };
 
 }  // namespace ravlen
