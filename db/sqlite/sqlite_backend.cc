@@ -148,8 +148,10 @@ SqliteBackend::~SqliteBackend() { closeConnection(); }
 void SqliteBackend::closeConnection() {
   for (auto& [id, p] : cache_) sqlite3_finalize(p->stmt);
   cache_.clear();
-  for (auto& [ids, plan] : pairs_)
+  for (auto& [ids, plan] : pairs_) {
     if (plan.insert) sqlite3_finalize(plan.insert->stmt);
+    if (plan.add) sqlite3_finalize(plan.add->stmt);
+  }
   pairs_.clear();
   if (db_ != nullptr) sqlite3_close_v2(db_);
   db_ = nullptr;
