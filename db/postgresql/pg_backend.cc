@@ -134,6 +134,22 @@ RowsOutcome firstRows(const PGresult* r, int first, int end, int column,
   return o;
 }
 
+// One statement for many rows: its parameter i the array of parameter i
+// of every held item's own command (`values` gives an item's values).
+template <typename Held, typename Values>
+PgCommand arraysCommand(PgStatement* statement, size_t count,
+                        const std::vector<Held>& held, Values values) {
+  PgCommand c;
+  c.statement = statement;
+  std::vector<const std::optional<std::string>*> column;
+  for (size_t i = 0; i < count; ++i) {
+    column.clear();
+    for (const Held& h : held) column.push_back(&values(h)[i]);
+    c.values.push_back(arrayText(column));
+  }
+  return c;
+}
+
 // What a statement for many rows does when it fails: counts the failure
 // in `refused` (not a lost connection) and runs each row on its own, so
 // that each gets its own outcome.
@@ -379,23 +395,13 @@ PgStatement* PgBackend::blockOf(Statement& s) {
 
 // Lookups of one text as one statement (pg_block_reads.h); should the
 // statement fail, each lookup runs on its own.
-PgCommand PgBackend::blockCommand(const Statement& s, PgStatement* block,
-                                  const std::vector<HeldRead>& reads) {
-  PgCommand c;
-  c.statement = block;
-  for (size_t p = 0; p < s.types.size(); ++p) {
-    std::vector<const std::optional<std::string>*> values;
-    for (const HeldRead& r : reads) values.push_back(&r.command.values[p]);
-    c.values.push_back(arrayText(values));
-  }
-  return c;
-}
-
 PgItem PgBackend::blockItem(Statement& s, PgStatement* block,
                             std::vector<HeldRead> reads) {
   auto held = std::make_shared<std::vector<HeldRead>>(std::move(reads));
   PgItem item;
-  item.commands.push_back(blockCommand(s, block, *held));
+  item.commands.push_back(arraysCommand(
+      block, s.types.size(), *held,
+      [](const HeldRead& r) -> const auto& { return r.command.values; }));
   const std::vector<bool>* indicators = &s.translation.outputIndicators;
   bool rows = !s.translation.selectInto;
   item.done = [held, indicators, rows](std::vector<PgResult>& r) {
@@ -687,15 +693,10 @@ PgStatement* PgBackend::rowsOf(Pair& p) {
 // runs on its own, so that each gets its own outcome.
 PgItem PgBackend::rowsItem(Pair& p, std::vector<HeldWrite> writes) {
   auto held = std::make_shared<std::vector<HeldWrite>>(std::move(writes));
-  PgCommand c;
-  c.statement = p.rows.get();
-  for (size_t i = 0; i < p.statement.types.size(); ++i) {
-    std::vector<const std::optional<std::string>*> values;
-    for (const HeldWrite& w : *held) values.push_back(&w.both.values[i]);
-    c.values.push_back(arrayText(values));
-  }
   PgItem item;
-  item.commands.push_back(std::move(c));
+  item.commands.push_back(arraysCommand(
+      p.rows.get(), p.statement.types.size(), *held,
+      [](const HeldWrite& w) -> const auto& { return w.both.values; }));
   item.done = [held](std::vector<PgResult>& r) {
     for (size_t i = 0; i < held->size(); ++i) {
       HeldWrite& w = (*held)[i];
@@ -716,11 +717,11 @@ void PgBackend::releaseWrites() {
   if (heldWrites_.empty()) return;
   std::vector<HeldWrite> writes = std::move(heldWrites_);
   heldWrites_.clear();
+  if (writes.size() == 1) return sendRuns(std::move(writes));
   std::vector<Pair*> pairs;
   for (const HeldWrite& w : writes)
     if (std::find(pairs.begin(), pairs.end(), w.pair) == pairs.end())
       pairs.push_back(w.pair);
-  if (writes.size() == 1) return sendRuns(std::move(writes));
   auto order = std::make_shared<InOrder<WriteOutcome>>(writes.size());
   for (size_t i = 0; i < writes.size(); ++i)
     writes[i].done = order->slot(i, std::move(writes[i].done));
@@ -744,22 +745,19 @@ void PgBackend::sendRuns(std::vector<HeldWrite> writes) {
     return sendLayers(p, std::move(writes));
   std::vector<HeldWrite> run;
   std::set<std::string> keys;
+  auto send = [&] {
+    sendRun(p, rows, std::move(run));
+    run.clear();
+    keys.clear();
+  };
   for (HeldWrite& w : writes) {
     bool alone = w.key.empty();  // no key read: nothing tells its row
-    if (alone || keys.count(w.key) > 0) {
-      sendRun(p, rows, std::move(run));
-      run.clear();
-      keys.clear();
-    }
+    if (alone || keys.count(w.key) > 0) send();
     keys.insert(w.key);
     run.push_back(std::move(w));
-    if (alone) {
-      sendRun(p, rows, std::move(run));
-      run.clear();
-      keys.clear();
-    }
+    if (alone) send();
   }
-  sendRun(p, rows, std::move(run));
+  send();
 }
 
 // Writes of a pair whose rows of different keys never meet (Pair::apart):

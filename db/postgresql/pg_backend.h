@@ -227,8 +227,6 @@ class PgBackend : public Backend {
   PgStatement* blockOf(Statement& s);
   PgItem blockItem(Statement& s, PgStatement* block,
                    std::vector<HeldRead> reads);
-  PgCommand blockCommand(const Statement& s, PgStatement* block,
-                         const std::vector<HeldRead>& reads);
   SqlStatus fetchChunk(Cursor& c);
   void closeOnServer(Cursor& c);
   Cursor* openCursorOf(SqlText text, SqlStatus* status);

@@ -30,8 +30,8 @@
 #include <string>
 #include <utility>
 
-#include "db/sql_tokens.h"
 #include "db/sqlite/sqlite_backend.h"
+#include "db/statement_scan.h"
 
 namespace ravlen {
 namespace {
@@ -65,29 +65,17 @@ LaterOutcome keyTaken(const PairKey& key) {
 
 constexpr int64_t kNoRowid = std::numeric_limits<int64_t>::min();
 
-// Index of the first word `word` at parenthesis depth 0 from `from` on.
-size_t topLevelWord(const std::vector<SqlToken>& tokens, size_t from,
-                    std::string_view word) {
-  int depth = 0;
-  for (size_t i = from; i < tokens.size(); ++i) {
-    if (isPunct(tokens[i], "(")) ++depth;
-    if (isPunct(tokens[i], ")")) --depth;
-    if (depth == 0 && isWord(tokens[i], word)) return i;
-  }
-  return tokens.size();
-}
-
 // The set list of a translated update, "?N" renumbered "?(after + N)", and
 // the update's table; each N in *inputs. False where the text has another
 // shape or an unnumbered parameter.
 bool readSetList(const std::string& update, int after, std::string* list,
                  std::string* table, std::vector<int>* inputs) {
-  std::vector<SqlToken> tokens = tokenizeSql(update);
-  size_t set = topLevelWord(tokens, 0, "set");
-  size_t where = topLevelWord(tokens, set, "where");
-  if (where >= tokens.size() || !isWord(tokens[skipBlank(tokens, 0)], "update"))
-    return false;
-  for (size_t i = skipBlank(tokens, 0) + 1; i < set; ++i)
+  std::vector<Token> tokens = tokenize(update);
+  size_t set = findTopLevel(tokens, 0, tokens.size(), "set");
+  size_t where = findTopLevel(tokens, set, tokens.size(), "where");
+  size_t first = skipBlank(tokens, 0);
+  if (where >= tokens.size() || !isWord(tokens[first], "update")) return false;
+  for (size_t i = first + 1; i < set; ++i)
     *table += tokens[i].text;
   for (size_t i = set + 1; i < where; ++i) {
     if (!isPunct(tokens[i], "?")) {
