@@ -9,7 +9,8 @@ generation) and per repetition i: run.stderr.i (the run's summary),
 run.time.i (/usr/bin/time -v of the run), shell.run.stderr.i and
 shell.run.time.i (the same for the run on the database whose schema the
 sqlite3 shell loaded), floor.out.i (the sqlite3 shell's timer output of
-bench/floor.sql); WORK_DIR/environment.txt the machine and the date. Of the
+bench/floor.sql), times.tsv.i and times.time.i (the run of ravlen-times,
+see times_report.py); WORK_DIR/environment.txt the machine and the date. Of the
 repetitions, a size keeps its fastest run (wall clock, with that run's
 stages), its least CPU time, its largest peak memory and its fastest floor;
 the same for the shell database's runs.
@@ -17,6 +18,8 @@ the same for the shell database's runs.
 import os
 import re
 import sys
+
+import times_report
 
 STAGE_RE = re.compile(
     r"^Ravlen: Stufe (.+?): (\d+) gelesen, (\d+) geschrieben(?:, ([\d.]+) s)?$")
@@ -261,7 +264,7 @@ def write_csv(path, sizes, pairs):
         f.write("\n".join(lines) + "\n")
 
 
-def write_markdown(path, sizes, pairs, environment):
+def write_markdown(path, sizes, pairs, environment, times_lines):
     out = []
     w = out.append
     w("# Benchmark of the standard run")
@@ -363,6 +366,7 @@ def write_markdown(path, sizes, pairs, environment):
       "Zev899Zkb together; the last line compares the whole run (all stages, "
       "the roll-up included) with the whole floor.")
     w("")
+    out.extend(times_lines)
     if pairs:
         w("## Scaling")
         w("")
@@ -474,8 +478,10 @@ def main(argv):
     os.makedirs(results_dir, exist_ok=True)
     write_csv(os.path.join(results_dir, "results.csv"), sizes, pairs)
     write_plot(os.path.join(results_dir, "results.png"), sizes)
+    times_lines = times_report.section(sizes, work_dir, repeat, parse_time,
+                                       parse_floor)
     write_markdown(os.path.join(results_dir, "results.md"), sizes, pairs,
-                   environment)
+                   environment, times_lines)
     with open(os.path.join(results_dir, "results.md"), encoding="utf-8") as f:
         print(f.read())
     return 0

@@ -69,7 +69,8 @@ python=/usr/bin/python3
 # --- the release build -------------------------------------------------------
 build=$root/build-release
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j"$jobs" --target ravlen ravlen-ini ravlen-db
+cmake --build "$build" -j"$jobs" --target ravlen ravlen-ini ravlen-db \
+  ravlen-times
 
 now() { date +%s.%N; }
 minus() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f\n", a - b }'; }
@@ -107,21 +108,27 @@ generate() {
   fill "$work/shell-source" "$n" >/dev/null
 }
 
-# run_program N I [shell]: a standard run over the window on a fresh copy
-# of source/ (or of shell-source/).
+# run_program N I [shell|times]: a standard run over the window on a fresh
+# copy of source/ (or of shell-source/); "times": by ravlen-times, which
+# writes the database's times to times.tsv.I.
 run_program() {
   local n=$1 i=$2 work=$root/bench/work/$1 status=0 source=source out=run
+  local program=$build/ravlen
   if [ "${3:-}" = shell ]; then
     source=shell-source
     out=shell.run
+  elif [ "${3:-}" = times ]; then
+    out=times
+    program=$build/ravlen-times
+    local -x RAVLEN_BENCH_TIMES=$work/times.tsv.$i
   fi
   rm -rf "$work/run"
   cp -r "$work/$source" "$work/run"
   "$build/ravlen-ini" schreiben "$work/run/ravlen.ini" \
     --net8 "sqlite:$work/run" --schema "$schema" --login bench --pass "" \
     >/dev/null
-  echo "bench: $n Personen: Standardlauf ($source) $i/$repeat"
-  /usr/bin/time -v -o "$work/$out.time.$i" "$build/ravlen" \
+  echo "bench: $n Personen: Standardlauf ($source${3:+, $3}) $i/$repeat"
+  /usr/bin/time -v -o "$work/$out.time.$i" "$program" \
     "$work/run/ravlen.ini" "$from" "$to" >"$work/$out.stdout.$i" \
     2>"$work/$out.stderr.$i" || status=$?
   if [ $status -ne 0 ] || ! grep -q '^Ravlen: 0 Fehler' "$work/$out.stderr.$i"
@@ -169,6 +176,7 @@ for ((i = 1; i <= repeat; i++)); do
     run_program "$n" "$i"
     run_program "$n" "$i" shell
     run_floor "$n" "$i"
+    run_program "$n" "$i" times
   done
 done
 echo "load_after $(cut -d' ' -f1-3 /proc/loadavg)" >>bench/work/environment.txt

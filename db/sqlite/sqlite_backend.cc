@@ -14,6 +14,7 @@
 #include "db/output_store.h"
 #include "db/sqlite/dialect.h"
 #include "db/sqlite/oracle_dates.h"
+#include "db/sqlite/sqlite_timing.h"
 
 namespace ravlen {
 namespace fs = std::filesystem;
@@ -259,6 +260,7 @@ SqlStatus SqliteBackend::failWith(SqlStatus status, std::string message) {
 }
 
 SqlStatus SqliteBackend::exec(const char* sql) {
+  TimedScope timed(TimedPhase::kExec);
   int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
   return rc == SQLITE_OK ? sqlstatus::kOk : fail(sqlite3_extended_errcode(db_));
 }
@@ -289,9 +291,10 @@ SqliteBackend::Prepared* SqliteBackend::prepared(SqlText text,
 SqlStatus SqliteBackend::bindInputs(Prepared& p, HostVars in,
                                     TextInputs texts) {
   if (p.unfinished) {
-    sqlite3_reset(p.stmt);
+    timedReset(p.stmt);
     p.unfinished = false;
   }
+  TimedScope timed(TimedPhase::kBind);
   const Translation& tr = p.translation;
   if (static_cast<int>(in.size()) != tr.inputCount) {
     return failWith(SqlStatus(-1008),
@@ -312,6 +315,7 @@ SqlStatus SqliteBackend::bindInputs(Prepared& p, HostVars in,
 // which outputs have an indicator; fetched columns always have one.
 SqlStatus SqliteBackend::copyOutputs(Prepared& p, HostVars out,
                                      const std::vector<bool>* indicators) {
+  TimedScope timed(TimedPhase::kOutputs);
   sqlite3_stmt* stmt = p.stmt;
   return storeRow(
       out, static_cast<size_t>(sqlite3_column_count(stmt)), indicators,
@@ -353,23 +357,23 @@ SqlStatus SqliteBackend::run(Prepared& p) {
   SqlStatus status = begin();
   if (!status.ok()) return status;
   int rc;
-  while ((rc = sqlite3_step(p.stmt)) == SQLITE_ROW) {
+  while ((rc = timedStep(p.stmt, TimedUse::kWrite)) == SQLITE_ROW) {
   }
   if (rc != SQLITE_DONE) {
     status = fail(sqlite3_extended_errcode(db_));
-    sqlite3_reset(p.stmt);
+    timedReset(p.stmt);
     return status;
   }
   StatementKind kind = p.translation.kind;
   bool writes = kind == StatementKind::kInsert ||
                 kind == StatementKind::kUpdate || kind == StatementKind::kDelete;
-  sqlite3_reset(p.stmt);
+  timedReset(p.stmt);
   if (writes && sqlite3_changes(db_) == 0) return sqlstatus::kNoData;
   return sqlstatus::kOk;
 }
 
 SqlStatus SqliteBackend::runSelectInto(Prepared& p, HostVars out) {
-  int rc = sqlite3_step(p.stmt);
+  int rc = timedStep(p.stmt, TimedUse::kLookup);
   SqlStatus status = sqlstatus::kOk;
   if (rc == SQLITE_DONE) {
     status = sqlstatus::kNoData;
@@ -378,7 +382,7 @@ SqlStatus SqliteBackend::runSelectInto(Prepared& p, HostVars out) {
   } else {
     status = copyOutputs(p, out, &p.translation.outputIndicators);
     if (status.ok()) {
-      rc = sqlite3_step(p.stmt);
+      rc = timedStep(p.stmt, TimedUse::kLookup);
       if (rc == SQLITE_ROW)
         status = failWith(sqlstatus::kTooManyRows,
                           "ORA-01422: exact fetch returns more than requested "
@@ -387,7 +391,7 @@ SqlStatus SqliteBackend::runSelectInto(Prepared& p, HostVars out) {
         status = fail(sqlite3_extended_errcode(db_));
     }
   }
-  sqlite3_reset(p.stmt);
+  timedReset(p.stmt);
   return status;
 }
 
@@ -438,12 +442,12 @@ SqlStatus SqliteBackend::fetch(SqlText text, HostVars out) {
     return failWith(SqlStatus(-1001), "ORA-01001: invalid cursor");
   Prepared& p = *it->second;
   if (p.exhausted) return sqlstatus::kNoData;
-  int rc = sqlite3_step(p.stmt);
+  int rc = timedStep(p.stmt, TimedUse::kCursor);
   if (rc == SQLITE_ROW) return copyOutputs(p, out, nullptr);
   p.exhausted = true;
   if (rc == SQLITE_DONE) return sqlstatus::kNoData;
   SqlStatus status = fail(sqlite3_extended_errcode(db_));
-  sqlite3_reset(p.stmt);
+  timedReset(p.stmt);
   return status;
 }
 
@@ -451,7 +455,7 @@ SqlStatus SqliteBackend::closeCursor(SqlText text) {
   auto it = cache_.find(text.id());
   if (it == cache_.end() || !it->second->cursorOpen)
     return failWith(SqlStatus(-1001), "ORA-01001: invalid cursor");
-  sqlite3_reset(it->second->stmt);
+  timedReset(it->second->stmt);
   it->second->cursorOpen = false;
   return sqlstatus::kOk;
 }
