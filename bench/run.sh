@@ -113,13 +113,14 @@ generate() {
 # writes the database's times to times.tsv.I.
 run_program() {
   local n=$1 i=$2 work=$root/bench/work/$1 status=0 source=source out=run
-  local program=$build/ravlen
+  local program=$build/ravlen what=""
   if [ "${3:-}" = shell ]; then
     source=shell-source
     out=shell.run
   elif [ "${3:-}" = times ]; then
     out=times
     program=$build/ravlen-times
+    what=", ravlen-times"
     local -x RAVLEN_BENCH_TIMES=$work/times.tsv.$i
   fi
   rm -rf "$work/run"
@@ -127,7 +128,7 @@ run_program() {
   "$build/ravlen-ini" schreiben "$work/run/ravlen.ini" \
     --net8 "sqlite:$work/run" --schema "$schema" --login bench --pass "" \
     >/dev/null
-  echo "bench: $n Personen: Standardlauf ($source${3:+, $3}) $i/$repeat"
+  echo "bench: $n Personen: Standardlauf ($source$what) $i/$repeat"
   /usr/bin/time -v -o "$work/$out.time.$i" "$program" \
     "$work/run/ravlen.ini" "$from" "$to" >"$work/$out.stdout.$i" \
     2>"$work/$out.stderr.$i" || status=$?
