@@ -2,7 +2,7 @@
 // output) for bench/run.sh, with the embedded database's time measured
 // (db/sqlite/sqlite_timing.h). After the run it writes the figures to the
 // file named by RAVLEN_BENCH_TIMES, tab-separated:
-//   phase <tab> bind|outputs|reset|exec <tab> seconds
+//   phase <tab> bind|outputs|reset|exec <tab> seconds <tab> values
 //   step <tab> write|lookup|cursor <tab> seconds <tab> steps <tab> text
 // The measuring exists only in this program, never in ravlen.
 #include <cstdio>
@@ -35,9 +35,12 @@ bool writeTimes(const char* path) {
   FILE* out = std::fopen(path, "w");
   if (out == nullptr) return false;
   const char* phases[] = {"bind", "outputs", "reset", "exec"};
-  for (int i = 0; i < ravlen::kTimedPhases; ++i)
-    std::fprintf(out, "phase\t%s\t%.6f\n", phases[i],
-                 ravlen::sqlitePhaseSeconds(static_cast<ravlen::TimedPhase>(i)));
+  for (int i = 0; i < ravlen::kTimedPhases; ++i) {
+    auto phase = static_cast<ravlen::TimedPhase>(i);
+    std::fprintf(out, "phase\t%s\t%.6f\t%llu\n", phases[i],
+                 ravlen::sqlitePhaseSeconds(phase),
+                 static_cast<unsigned long long>(ravlen::sqlitePhaseValues(phase)));
+  }
   for (const ravlen::TimedStatement& t : ravlen::sqliteStatementTimes())
     std::fprintf(out, "step\t%s\t%.6f\t%llu\t%s\n", useName(t.use), t.seconds,
                  static_cast<unsigned long long>(t.steps),

@@ -10,18 +10,25 @@ PHASES = ["bind", "outputs", "reset", "exec"]
 
 
 def parse_times(path):
-    steps, phases, statements = dict.fromkeys(USES, 0.0), {}, []
+    steps, phases, values = dict.fromkeys(USES, 0.0), {}, {}
+    statements = []
     with open(path, encoding="utf-8", errors="replace") as f:
         for line in f:
             fields = line.rstrip("\n").split("\t")
             if fields[0] == "phase":
                 phases[fields[1]] = float(fields[2])
+                values[fields[1]] = int(fields[3]) if len(fields) > 3 else 0
             elif fields[0] == "step":
                 seconds, count = float(fields[2]), int(fields[3])
                 steps[fields[1]] += seconds
                 statements.append((seconds, count, fields[1], fields[4]))
     statements.sort(reverse=True)
-    return {"steps": steps, "phases": phases, "statements": statements}
+    return {"steps": steps, "phases": phases, "values": values,
+            "statements": statements}
+
+
+def fmt_count(n):
+    return "{:,}".format(n).replace(",", " ")
 
 
 def repetitions(work, repeat, parse_time, parse_floor):
@@ -83,6 +90,17 @@ def section(sizes, work_dir, repeat, parse_time, parse_floor):
       "cannot go while it runs these statements row by row.")
     w("")
     persons, rep = largest
+    moved = []
+    for phase, what in (("bind", "host variables bound"),
+                        ("outputs", "columns stored")):
+        n = rep["values"].get(phase, 0)
+        if n:
+            moved.append("%s %s (%.0f ns each)" % (
+                fmt_count(n), what, rep["phases"][phase] / n * 1e9))
+    if moved:
+        w("Values moved, %d persons, fastest repetition: %s." % (
+            persons, "; ".join(moved)))
+        w("")
     w("Statements by time in sqlite3_step, %d persons, fastest repetition:" %
       persons)
     w("")

@@ -302,6 +302,7 @@ SqlStatus SqliteBackend::bindInputs(Prepared& p, HostVars in,
                         std::to_string(in.size()) + " given, " +
                         std::to_string(tr.inputCount) + " placeholders)");
   }
+  timed.count(tr.inputCount);
   for (int i = 0; i < tr.inputCount; ++i) {
     int rc = p.inputs.bind(p.stmt, i + 1, in[i], texts);
     if (rc != SQLITE_OK) return fail(rc);
@@ -316,6 +317,7 @@ SqlStatus SqliteBackend::bindInputs(Prepared& p, HostVars in,
 SqlStatus SqliteBackend::copyOutputs(Prepared& p, HostVars out,
                                      const std::vector<bool>* indicators) {
   TimedScope timed(TimedPhase::kOutputs);
+  timed.count(out.size());
   sqlite3_stmt* stmt = p.stmt;
   return storeRow(
       out, static_cast<size_t>(sqlite3_column_count(stmt)), indicators,

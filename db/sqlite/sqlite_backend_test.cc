@@ -11,6 +11,7 @@
 #include "db/session.h"
 #include "db/sqlhlp.h"
 #include "db/sqlite/sqlite_backend.h"
+#include "db/sqlite/sqlite_timing.h"
 #include "tests/support/embedded_db.h"
 #include "tests/support/oci_test_double.h"
 
@@ -85,6 +86,41 @@ TEST(EmbeddedConnectTest, ConnectTextAndSchemaStatement) {
   EXPECT_EQ(std::string(kSetSchemaStatement) + "ABC",
             "ALTER SESSION SET CURRENT_SCHEMA=ABC");
   EXPECT_EQ(kSetSchemaStatement.size(), 33u);
+}
+
+// The benchmark's split of the database's time: each statement's steps
+// counted under what the program used it for.
+TEST(SqliteTimingTest, StepsCountedByUse) {
+  TempDir dir;
+  execSql(dir.file("KORV.db"), "create table T(x INTEGER);");
+  ASSERT_EQ(sqlConnect("u", "p", "sqlite:" + dir.path(), "KORV"), 0);
+  enableSqliteTiming();
+  static constexpr SqlText kInsert = "insert into T (x) values (:b0)";
+  static constexpr SqlText kLookup = "select x into :b0 from T where x=:b1";
+  static constexpr SqlText kRows = "select x from T order by x";
+  int32_t x = 0, found = 0;
+  for (x = 1; x <= 3; ++x)
+    ASSERT_TRUE(session().execute(kInsert, {hostVar(x)}).ok());
+  x = 2;
+  ASSERT_TRUE(
+      session().selectInto(kLookup, {hostVar(x)}, {hostVar(found)}).ok());
+  ASSERT_TRUE(session().openCursor(kRows).ok());
+  while (session().fetch(kRows, {hostVar(found)}).ok()) {}
+  session().closeCursor(kRows);
+  session().disconnect();
+
+  auto steps = [](std::string_view start, TimedUse use) {
+    uint64_t n = 0;
+    for (const TimedStatement& t : sqliteStatementTimes())
+      if (t.use == use && t.text.starts_with(start)) n += t.steps;
+    return n;
+  };
+  EXPECT_EQ(steps("insert into T", TimedUse::kWrite), 3u);
+  EXPECT_EQ(steps("select x from T where", TimedUse::kLookup), 2u)
+      << "the row, then the check for a second one";
+  EXPECT_EQ(steps("select x from T order", TimedUse::kCursor), 4u);
+  EXPECT_GT(sqlitePhaseSeconds(TimedPhase::kBind), 0.0);
+  EXPECT_GT(sqlitePhaseSeconds(TimedPhase::kOutputs), 0.0);
 }
 
 }  // namespace

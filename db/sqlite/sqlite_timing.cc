@@ -25,6 +25,7 @@ struct Store {
   std::vector<TimedStatement> statements;
   std::unordered_map<sqlite3_stmt*, Live> live;
   double phases[kTimedPhases] = {};
+  uint64_t values[kTimedPhases] = {};
 };
 
 Store& store() {
@@ -66,8 +67,9 @@ int timedReset(sqlite3_stmt* stmt) {
 }
 
 TimedScope::~TimedScope() {
-  if (sqliteTimingOn)
-    store().phases[static_cast<int>(phase_)] += secondsSince(start_);
+  if (!sqliteTimingOn) return;
+  store().phases[static_cast<int>(phase_)] += secondsSince(start_);
+  store().values[static_cast<int>(phase_)] += values_;
 }
 
 std::vector<TimedStatement> sqliteStatementTimes() {
@@ -86,6 +88,10 @@ std::vector<TimedStatement> sqliteStatementTimes() {
 
 double sqlitePhaseSeconds(TimedPhase phase) {
   return store().phases[static_cast<int>(phase)];
+}
+
+uint64_t sqlitePhaseValues(TimedPhase phase) {
+  return store().values[static_cast<int>(phase)];
 }
 
 }  // namespace ravlen

@@ -41,24 +41,29 @@ int timedStep(sqlite3_stmt* stmt, TimedUse use);
 // sqlite3_reset(stmt), timed as TimedPhase::kReset when timing is on.
 int timedReset(sqlite3_stmt* stmt);
 
-// Adds the time of its lifetime to `phase` when timing is on.
+// Adds the time of its lifetime to `phase` when timing is on, and the
+// values it moved (count()).
 class TimedScope {
  public:
   explicit TimedScope(TimedPhase phase) : phase_(phase) {
     if (sqliteTimingOn) start_ = std::chrono::steady_clock::now();
   }
   ~TimedScope();
+  void count(uint64_t values) { values_ += values; }
   TimedScope(const TimedScope&) = delete;
   TimedScope& operator=(const TimedScope&) = delete;
 
  private:
   TimedPhase phase_;
+  uint64_t values_ = 0;
   std::chrono::steady_clock::time_point start_;
 };
 
 // The statements' step times so far, one entry per text and use.
 std::vector<TimedStatement> sqliteStatementTimes();
 double sqlitePhaseSeconds(TimedPhase phase);
+// The host variables bound (kBind) or columns stored (kOutputs) so far.
+uint64_t sqlitePhaseValues(TimedPhase phase);
 
 }  // namespace ravlen
 
