@@ -55,30 +55,33 @@ def section(sizes, work_dir, repeat, parse_time, parse_floor):
         reps = repetitions(os.path.join(work_dir, str(size["persons"])),
                            repeat, parse_time, parse_floor)
         for i, rep in enumerate(reps, 1):
-            rows.append((size["persons"], i, rep))
+            rows.append((size["persons"], i, rep, size["floor"]["seconds"]))
         if reps:
             largest = (size["persons"], min(reps, key=lambda r: r["wall"]))
     if not rows:
         return out
     w("## Where the run's time goes")
     w("")
-    w("| persons | rep. | run s | floor s | step: writes | lookups | cursors "
+    w("| persons | rep. | run s | step: writes | lookups | cursors "
       "| binding inputs | storing outputs | resets | begin, commit | rest "
-      "(program) | database ÷ floor | run ÷ floor |")
-    w("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
-    for persons, i, rep in rows:
+      "(program) | database s | database ÷ floor | run ÷ floor | "
+      "floor s of the rep. |")
+    w("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
+      "---:|---:|")
+    for persons, i, rep, floor in rows:
         st, ph = rep["steps"], rep["phases"]
-        cells = ["%d" % persons, "%d" % i, "%.2f" % rep["wall"],
-                 "%.2f" % rep["floor"]]
+        cells = ["%d" % persons, "%d" % i, "%.2f" % rep["wall"]]
         cells += ["%.2f" % st[u] for u in USES]
         cells += ["%.2f" % ph.get(p, 0.0) for p in PHASES]
         cells += ["%.2f" % (rep["wall"] - rep["database"]),
-                  "%.2f" % (rep["database"] / rep["floor"]),
-                  "%.2f" % (rep["wall"] / rep["floor"])]
+                  "%.2f" % rep["database"], "%.2f" % (rep["database"] / floor),
+                  "%.2f" % (rep["wall"] / floor), "%.2f" % rep["floor"]]
         w("| " + " | ".join(cells) + " |")
     w("")
     w("The run of `ravlen-times` (the program with the embedded database's "
-      "time measured) and the floor of the same repetition. step: the time "
+      "time measured) in each repetition; the ratios are to the size's "
+      "fastest floor, as in the summary's run/floor (the floor of the same "
+      "repetition in the last column). step: the time "
       "inside sqlite3_step, that is the database's own work on the "
       "statements, by what the program used them for (writes; select-into "
       "lookups; cursors, whose rows are the sources and the roll-up's sums). "
