@@ -156,8 +156,8 @@ bool SqliteBackend::writeAdd(
   Prepared& p = *plan.add;
   SqlStatus status = bindInputs(p, steps.firstIn, TextInputs::kInPlace);
   int after = p.translation.inputCount;
-  for (int n : plan.addInputs) {
-    if (!status.ok()) return false;
+  for (size_t i = 0; status.ok() && i < plan.addInputs.size(); ++i) {
+    int n = plan.addInputs[i];
     int rc = p.inputs.bind(p.stmt, after + n, steps.secondIn[n - 1],
                            TextInputs::kInPlace);
     if (rc != SQLITE_OK) status = fail(rc);
